@@ -1,0 +1,158 @@
+/*
+ * trlipc.h - the C API of TRLIPC, the message-passing and remote-procedure runtime of the Zentrix
+ * client. Valid C99 and C++.
+ *
+ * Conventions that hold for every function below unless its own comment says otherwise:
+ *
+ *  - Results are int status codes: 0 is success. A failure inside the library is written once to the
+ *    log file "ipc<pid>.log" in the current directory where it arises and is then returned as -32766
+ *    (IPC_REPORTED); the caller fetches the code and its text with ipc_getset_last_error. A few codes
+ *    (the server's own statuses) are passed through unchanged.
+ *  - Memory the library hands to a caller (out texts and arrays of remote calls, the server message of a
+ *    connect) is zero-filled and belongs to the caller, who releases it with memory_null_no_len; a
+ *    dynamic array is released with dyna_destroy. Releasing a null pointer is always a harmless no-op.
+ *  - Every argument of a remote call is passed by address, the channel's instance value included.
+ *  - Nothing is locked: use the library from one thread at a time.
+ *
+ * TRL_STDCALL marks the remote stubs and TRL_CDECL everything else. Both are empty on Linux; they keep
+ * the calling conventions of the Windows build visible.
+ */
+#ifndef TRLIPC_H
+#define TRLIPC_H
+
+#include <stdint.h>
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifndef TRL_STDCALL
+#define TRL_STDCALL
+#endif
+#ifndef TRL_CDECL
+#define TRL_CDECL
+#endif
+#if defined(TRLIPC_BUILDING)
+#define TRL_API __attribute__((visibility("default")))
+#else
+#define TRL_API
+#endif
+
+/* A failure was already written to the log; ask ipc_getset_last_error for it. */
+#define IPC_REPORTED (-32766)
+
+/* ---------------------------------------------------------------------------------------------------
+ * Type codes and counts of remote-call arguments. Define TRLIPC_NO_TYPE_CODES before including this
+ * header to keep the short tag names (CH, SH, STR, ...) out of a program's namespace.
+ */
+#ifndef TRLIPC_NO_TYPE_CODES
+enum {
+  CH = 1,    /* signed character */
+  UCH = 2,   /* unsigned byte */
+  SH = 3,    /* signed 16-bit */
+  USH = 4,   /* unsigned 16-bit */
+  LW = 5,    /* signed 32-bit */
+  ULW = 6,   /* unsigned 32-bit */
+  FL = 7,    /* IEEE-754 single */
+  DB = 8,    /* IEEE-754 double */
+  STR = 9,   /* text character; normally a terminated array */
+  USD = 10,  /* pointer to an ipc_buffer; built only */
+  PT = 11,   /* pointer; never sent */
+  EL = 12,   /* element count of the array argument that follows */
+  DYNA = 13  /* dynamic array (dyna_array) */
+};
+#endif
+/* Type code of structure n of a group. */
+#define PACK_STRUCT_BASE 1000
+/* Count of a terminated array with no practical limit: how every text argument is described. */
+#define PACK_TERMINATED (-2000000002)
+/* Count taken from the EL argument just before this one. */
+#define PACK_COUNT_FROM_EL (-2000000001)
+
+/* ---------------------------------------------------------------------------------------------------
+ * Byte buffers. Every packet is one. A capacity of 0 marks a buffer that describes memory it does not
+ * own.
+ */
+typedef struct ipc_buffer {
+  unsigned char *data; /* the bytes, or null */
+  int32_t length;      /* bytes in use */
+  int32_t capacity;    /* bytes allocated; 0 when not owned */
+} ipc_buffer;
+
+/* ---------------------------------------------------------------------------------------------------
+ * Dynamic arrays: growable lists of typed values, each element with its own type code, count and
+ * separately allocated data. Elements are numbered from 1. The array owns its element table and every
+ * element's data; an array holds at most 65,535 elements.
+ */
+typedef struct dyna_elem {
+  uint16_t type; /* a type code */
+  int32_t size;  /* count in units of the type: 1 for a scalar, text length + 1 for a STR */
+  void *data;    /* the element's own block, or null */
+} dyna_elem;
+
+typedef struct dyna_array {
+  uint16_t count;      /* elements in use */
+  uint16_t capacity;   /* elements the table holds */
+  dyna_elem *elements; /* the element table, null while empty */
+} dyna_array;
+
+/* A new empty array, or null when memory runs out. Release it with dyna_destroy. */
+TRL_API dyna_array *TRL_CDECL dyna_construct(void);
+/* Appends an element that takes over the block data; returns the new count, or 0 when the table could
+ * not be grown (the block then still belongs to the caller). */
+TRL_API int TRL_CDECL dyna_add(dyna_array *array, uint16_t type, int32_t size, void *data);
+/* Appends a copy of the first length characters of text (stopping early at a zero), trailing blanks
+ * removed, as a STR element; 0, or -1 when the copy could not be made. */
+TRL_API int TRL_CDECL dyna_add_string(dyna_array *array, int length, const char *text);
+/* Appends a copy of one value of the type as a scalar element; 0, or -1. */
+TRL_API int TRL_CDECL dyna_add_data(dyna_array *array, uint16_t type, const void *value);
+/* The number of elements; 0 for a null array. */
+TRL_API int TRL_CDECL dyna_count(const dyna_array *array);
+/* Element i's type, size and data; 0 or null when there is no array or i is not 1 to the count. The
+ * data stays the array's. */
+TRL_API uint16_t TRL_CDECL dyna_get_type(const dyna_array *array, int i);
+TRL_API int32_t TRL_CDECL dyna_get_size(const dyna_array *array, int i);
+TRL_API void *TRL_CDECL dyna_get_data(const dyna_array *array, int i);
+/* Gives an empty array a new zero-filled table of n empty elements; count and capacity become n. An old
+ * table is not released. */
+TRL_API void TRL_CDECL dyna_make_room(dyna_array *array, int n);
+/* Sets element i, taking over data and releasing the element's old block; grows the table to i + 100
+ * elements when i exceeds the capacity, and the count then becomes i. Returns the count, or 0. */
+TRL_API int TRL_CDECL dyna_grow_add(dyna_array *array, int i, uint16_t type, int32_t size, void *data);
+/* Detaches element i's block without releasing it: the caller now owns it. */
+TRL_API void TRL_CDECL dyna_clear_elem(dyna_array *array, int i);
+/* Releases every element's data and the table; the header stays, empty. Returns 0. */
+TRL_API int TRL_CDECL dyna_free(dyna_array *array);
+/* dyna_free, then releases the header and sets *array to null. Returns 0. */
+TRL_API int TRL_CDECL dyna_destroy(dyna_array **array);
+/* Prints every element to standard output. */
+TRL_API void TRL_CDECL dyna_print(const dyna_array *array);
+
+/* ---------------------------------------------------------------------------------------------------
+ * Memory. Every block the library allocates is zero-filled; a failed allocation is recorded once per
+ * process in "pardex.log" in the current directory. The *_null functions take the address of a pointer
+ * variable (a char **, a void **, ...).
+ */
+/* A zero-filled block of size bytes, or null. */
+TRL_API void *TRL_CDECL memory_get(int32_t size);
+/* Releases block unless it is null or length is 0 (a length of 0 marks memory that is not owned). */
+TRL_API int TRL_CDECL memory_free(void *block, int32_t length);
+/* Releases *variable as memory_free does and sets it to null in every case. */
+TRL_API int TRL_CDECL memory_null(void *variable, int32_t length);
+/* As memory_null with the length read from *length; sets both variables to 0. */
+TRL_API int TRL_CDECL memory_null_zero(void *variable, int32_t *length);
+/* Releases *variable and sets it to null; does nothing for a null address or a null *variable. */
+TRL_API void TRL_CDECL memory_null_no_len(void *variable);
+/* Copies n bytes, overlapping areas allowed. A negative n copies nothing. Returns 0. */
+TRL_API int TRL_CDECL libsa_memcpy(void *destination, const void *source, int32_t n);
+/* Copies min(destination_length, source_length) bytes and fills the rest of the destination with fill.
+ * A negative length copies nothing. Returns 0. */
+TRL_API int TRL_CDECL libsa_memcpy_fill(void *destination, const void *source, int32_t destination_length,
+                                        int32_t source_length, int fill);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* TRLIPC_H */
