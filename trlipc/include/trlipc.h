@@ -130,6 +130,102 @@ TRL_API int TRL_CDECL dyna_destroy(dyna_array **array);
 TRL_API void TRL_CDECL dyna_print(const dyna_array *array);
 
 /* ---------------------------------------------------------------------------------------------------
+ * Descriptor tables. Every remote function of a group is described by an entry: its arguments with
+ * their type codes, counts and directions. A group's table is registered by ipc_connect before the
+ * channel opens.
+ */
+#define RPI_IN 1  /* argument sent with the request */
+#define RPI_OUT 2 /* argument returned in the reply */
+
+/* The local function of an entry; cast to its real signature before calling. */
+typedef void (*rpi_proc)(void);
+
+typedef struct rpi_arg {
+  int32_t type;      /* a type code */
+  int32_t count;     /* 0 scalar, > 0 fixed, < 0 terminated, or one of the PACK_ markers */
+  int32_t direction; /* RPI_IN or RPI_OUT */
+} rpi_arg;
+
+typedef struct rpi_function {
+  int32_t arg_count;   /* only the low byte counts */
+  const rpi_arg *args; /* the argument descriptors, or null for an empty entry */
+  rpi_proc function;   /* the local function for this message number, or null */
+} rpi_function;
+
+typedef struct rpi_field {
+  int32_t type;
+  int32_t count;
+} rpi_field;
+
+typedef struct rpi_struct {
+  int32_t field_count;
+  const rpi_field *fields;
+} rpi_struct;
+
+typedef struct rpi_group {
+  const char *name;               /* "DBIRPI", "TRLRPI", ... */
+  uint16_t group;                 /* group number; packets carry its low 8 bits */
+  uint16_t function_count;        /* entries of the function table, indexed by message number */
+  const rpi_function *functions;
+  uint16_t struct_count;          /* structure n has the type code PACK_STRUCT_BASE + n */
+  const rpi_struct *structs;
+} rpi_group;
+
+/* System message numbers, the same in every group. */
+#define IPC_MSG_STOP 1
+#define IPC_MSG_OK 2
+#define IPC_MSG_RESEND 3
+#define IPC_MSG_LOGIN 4
+
+/* ---------------------------------------------------------------------------------------------------
+ * Connecting. A client fills an rpi_connect_info and hands it to trlrpi_connect or dbirpi_connect,
+ * which build the rpi_login_record that travels to the server. Texts are NUL-terminated inside their
+ * fields. Both records have a fixed layout (932 and 702 bytes).
+ */
+typedef struct rpi_connect_info {
+  char server[101];    /* host name or dotted address; empty or beginning with $ for the pipe transport */
+  char port[101];      /* "#<port>" or a service name; the server program's path for the pipe transport */
+  char service[51];    /* login field 1 */
+  char user[51];       /* login field 2 */
+  char password[51];   /* login field 3, plain text */
+  char path[51];       /* login field 4 */
+  char variables[500]; /* up to 10 "NAME=value" slots of 50 bytes, unused slots zero */
+  int32_t protocol_selector;      /* trlrpi_connect: 3 selects the pipe transport */
+  int32_t debug_level;            /* not read by the library */
+  int32_t select_test_level;      /* not read by the library */
+  int32_t ipc_client_debug_level; /* the channel's debug level: above 0 writes event and packet dumps */
+  int32_t ipc_server_debug_level; /* low 16 bits go into the login record's flags word */
+  int32_t dispatcher_debug_level; /* nonzero adds 128 to the flags word */
+} rpi_connect_info;
+
+typedef struct rpi_login_record {
+  char service[50];
+  char user[50];
+  char password[50];
+  char path[50];
+  uint16_t flags; /* host byte order in memory */
+  char variables[500];
+} rpi_login_record;
+
+/* Opens a channel to a server, logs in and follows the server's reconnect. *instance receives the
+ * channel's instance value (-1 until there is one); *server_message the server's text, to be freed with
+ * memory_null_no_len. */
+TRL_API int TRL_CDECL ipc_connect(const char *host, char *service, void *login, int group, int protocol,
+                                  int debug_level, void *descriptor_table, int *instance, char **server_message);
+/* Closes a channel, with a stop message to the server when send_stop is nonzero. */
+TRL_API int TRL_CDECL ipc_disconnect(int instance, int send_stop);
+/* Closes a channel abruptly. 703 or 704 when the instance names no open channel. */
+TRL_API int TRL_CDECL ipc_diskumbobulate(int instance);
+/* 1 when instance names a channel in use, else 0. */
+TRL_API int TRL_CDECL dbirpi_find_instance(int instance);
+/* Calls remote function message_number on the channel: the variable arguments are the function's
+ * arguments in descriptor order, each an address. Returns the remote status, or an error result. */
+TRL_API int TRL_CDECL ipc_request(int instance, int message_number, ...);
+/* The last error. mode 0 reads it (code into *code, text as result); other modes set it (see the
+ * manual). */
+TRL_API const char *TRL_CDECL ipc_getset_last_error(int mode, int *code, const char *text);
+
+/* ---------------------------------------------------------------------------------------------------
  * Memory. Every block the library allocates is zero-filled; a failed allocation is recorded once per
  * process in "pardex.log" in the current directory. The *_null functions take the address of a pointer
  * variable (a char **, a void **, ...).

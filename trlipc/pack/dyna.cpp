@@ -8,13 +8,6 @@
 
 #include "memory.h"
 
-static_assert(offsetof(dyna_elem, type) == 0 && offsetof(dyna_elem, size) == 4 &&
-              offsetof(dyna_elem, data) == 8);
-static_assert(offsetof(dyna_array, count) == 0 && offsetof(dyna_array, capacity) == 2 &&
-              offsetof(dyna_array, elements) == sizeof(void *));
-static_assert(offsetof(ipc_buffer, data) == 0 && offsetof(ipc_buffer, length) == sizeof(void *) &&
-              offsetof(ipc_buffer, capacity) == sizeof(void *) + 4);
-
 namespace trl {
 namespace {
 
