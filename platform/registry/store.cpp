@@ -160,21 +160,10 @@ LONG HiveStore::open_file(const std::string &path, Mode mode) {
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
 
-  // Read before anything is written: a file that is not a database fails here, untouched.
+  // Read before anything is written: a file that is not a database fails here, untouched. Both in one
+  // read transaction, so that another process setting the store up is seen whole or not at all.
   int64_t application_id = 0, tables = 0;
-  LONG status;
-  {
-    Statement id(m_db, "PRAGMA application_id");
-    rc = id.step();
-    status = step_status(rc);
-    if (rc == SQLITE_ROW) application_id = id.integer(0);
-  }
-  if (status == ERROR_SUCCESS) {
-    Statement count(m_db, "SELECT count(*) FROM sqlite_master");
-    rc = count.step();
-    status = step_status(rc);
-    if (rc == SQLITE_ROW) tables = count.integer(0);
-  }
+  LONG status = read_identity(&application_id, &tables);
   if (status == ERROR_SUCCESS && application_id == 0 && tables == 0) {
     if (m_read_only) {
       // An empty file that may not be written: an empty hive.
@@ -207,17 +196,38 @@ LONG HiveStore::open_file(const std::string &path, Mode mode) {
   return ERROR_SUCCESS;
 }
 
+LONG HiveStore::identity(int64_t *application_id, int64_t *tables) {
+  LONG status;
+  {
+    Statement id(m_db, "PRAGMA application_id");
+    int rc = id.step();
+    status = step_status(rc);
+    if (rc == SQLITE_ROW) *application_id = id.integer(0);
+  }
+  if (status == ERROR_SUCCESS) {
+    Statement count(m_db, "SELECT count(*) FROM sqlite_master");
+    int rc = count.step();
+    status = step_status(rc);
+    if (rc == SQLITE_ROW) *tables = count.integer(0);
+  }
+  return status;
+}
+
+LONG HiveStore::read_identity(int64_t *application_id, int64_t *tables) {
+  LONG status = exec("BEGIN");
+  if (status != ERROR_SUCCESS) return status;
+  status = identity(application_id, tables);
+  sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+  return status;
+}
+
 LONG HiveStore::initialise() {
   LONG status = exec("BEGIN IMMEDIATE");
   if (status != ERROR_SUCCESS) return status;
   // Another process may have set the store up while this one waited for the lock.
-  int64_t tables = 0;
-  {
-    Statement count(m_db, "SELECT count(*) FROM sqlite_master");
-    int rc = count.step();
-    status = step_status(rc);
-    if (rc == SQLITE_ROW) tables = count.integer(0);
-  }
+  int64_t application_id = 0, tables = 0;
+  status = identity(&application_id, &tables);
+  if (status == ERROR_SUCCESS && tables != 0 && application_id != kApplicationId) status = ERROR_BADDB;
   if (status == ERROR_SUCCESS && tables == 0) {
     status = exec(
         "PRAGMA application_id = 1330467399;"

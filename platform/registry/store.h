@@ -56,6 +56,8 @@ class HiveStore {
   enum class Mode { kRead, kWrite };
   LONG open(Mode mode);
   LONG open_file(const std::string &path, Mode mode);
+  LONG identity(int64_t *application_id, int64_t *tables);
+  LONG read_identity(int64_t *application_id, int64_t *tables);
   LONG initialise();
   void close();
   LONG exec(const char *sql);

@@ -11,8 +11,10 @@
 int main(int argc, char **argv) {
   if (argc != 4) return 2;
   HKEY key = nullptr;
-  if (RegCreateKeyEx(HKEY_CURRENT_USER, argv[1], 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                     nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  LONG created = RegCreateKeyEx(HKEY_CURRENT_USER, argv[1], 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  if (created != ERROR_SUCCESS) {
+    std::fprintf(stderr, "creating the key failed: %ld\n", static_cast<long>(created));
     return 3;
   }
   long count = std::strtol(argv[3], nullptr, 10);
