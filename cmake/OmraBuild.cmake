@@ -39,6 +39,8 @@ function(omra_install_library target)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
                 ${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+  # The prefix as seen from the installed .pc file, so that an installed tree can be moved.
+  file(RELATIVE_PATH PC_PREFIX_FROM_PCFILEDIR /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
   set(PC_NAME ${target})
   set(PC_DESCRIPTION "${ARG_DESCRIPTION}")
   string(REPLACE ";" " " PC_REQUIRES "${ARG_PC_REQUIRES}")
