@@ -36,6 +36,10 @@ int32_t get_server_error(Session &session, Call &call) {
   return 0;
 }
 
+// 36, delete rdf (instance, name): answers with the number of characters of the name that arrived, so
+// that a long request can be checked end to end.
+int32_t delete_rdf(Session &, Call &call) { return static_cast<int32_t>(call.in_text(1).size()); }
+
 struct Entry {
   int group;
   int message;
@@ -47,6 +51,7 @@ const Entry kHandlers[] = {
     {kTrlrpi, 21, succeed},
     {kTrlrpi, 22, succeed},
     {kTrlrpi, 27, get_server_error},
+    {kTrlrpi, 36, delete_rdf},
 };
 
 }  // namespace
