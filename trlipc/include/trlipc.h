@@ -281,6 +281,27 @@ TRL_API int TRL_CDECL libsa_memcpy_fill(void *destination, const void *source, i
 TRL_API int TRL_CDECL allver_validate_versions(char **client_version, int *client_level, char **server_version,
                                                int *server_level, char **note, int mode);
 
+/* ---------------------------------------------------------------------------------------------------
+ * Text fields.
+ */
+/* Copies source into a field of n bytes: at most n - 1 characters, the rest of the field zero-filled,
+ * byte n - 1 always zero. A null source only sets byte n - 1; a null destination or n <= 0 writes
+ * nothing. Returns destination. */
+TRL_API char *TRL_CDECL strx_cpy(char *destination, const char *source, int n);
+
+/* strx_edit options, applied in the order listed. "Blank" is a space or a horizontal tab. */
+#define STRX_QUOTE_AWARE 0x100     /* apply the other options only outside "..." and '...' parts */
+#define STRX_REMOVE_BLANKS 0x02    /* remove every blank */
+#define STRX_REMOVE_CONTROL 0x04   /* remove bytes 1-31, 127, 132-151, 155-159 */
+#define STRX_LEADING_BLANKS 0x08   /* remove leading blanks */
+#define STRX_SHORTEN_BLANKS 0x10   /* shorten each run of blanks to its last character */
+#define STRX_UPPER 0x20            /* a-z and bytes 224-253 lose bit 0x20 */
+#define STRX_BRACKETS 0x40         /* "[" becomes "(" and "]" becomes ")" */
+#define STRX_TRAILING_BLANKS 0x80  /* remove trailing blanks */
+#define STRX_LOWER 0x200           /* A-Z and bytes 192-221 gain bit 0x20 */
+/* Edits the terminated text in place by the options and returns it; null is returned unchanged. */
+TRL_API char *TRL_CDECL strx_edit(char *text, unsigned int options);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
