@@ -153,27 +153,53 @@ bool UserClick(HWND control, std::string *why) {
   return true;
 }
 
-bool UserClickRow(HWND list, int row, bool double_click, std::string *why) {
+namespace {
+
+bool check_row(HWND list, int row, std::string *why) {
   if (!reachable(list, why)) return false;
   if (list->kind != ControlKind::ListView) return refuse(why, detail::window_description(list) + " is not a list");
   if (row < 0 || row >= static_cast<int>(list->rows.size())) {
     return refuse(why, "the list " + std::to_string(list->id) + " has no row " + std::to_string(row) + " (it has " +
                            std::to_string(list->rows.size()) + ")");
   }
+  return true;
+}
+
+void select_only(HWND list, int row) {
   for (int i = 0; i < static_cast<int>(list->rows.size()); ++i) {
     UINT &state = list->rows[i].state;
     state = i == row ? (state | LVIS_SELECTED | LVIS_FOCUSED) : (state & ~(LVIS_SELECTED | LVIS_FOCUSED));
   }
   changed(list, Change::Selection);
   detail::set_focus(list->parent, list);
-  // A double click is a click followed by a double click, as the list view reports it.
+}
+
+}  // namespace
+
+bool UserClickRow(HWND list, int row, std::string *why) {
+  if (!check_row(list, row, why)) return false;
+  select_only(list, row);
   NMITEMACTIVATE click{{}, row, 0};
   detail::notify(list, NM_CLICK, &click.hdr);
-  if (double_click && !omra_dialog_of(list)->ended) {
-    NMITEMACTIVATE dbl{{}, row, 0};
-    detail::notify(list, NM_DBLCLK, &dbl.hdr);
-  }
   return true;
+}
+
+bool UserDoubleClickRow(HWND list, int row, std::string *why) {
+  if (!check_row(list, row, why)) return false;
+  select_only(list, row);
+  NMITEMACTIVATE click{{}, row, 0};
+  detail::notify(list, NM_DBLCLK, &click.hdr);
+  return true;
+}
+
+void UserMovesSelection(HWND list, const std::vector<int> &rows, int focused) {
+  if (!list || list->kind != ControlKind::ListView) return;
+  for (int i = 0; i < static_cast<int>(list->rows.size()); ++i) {
+    UINT &state = list->rows[i].state;
+    state &= ~(LVIS_SELECTED | LVIS_FOCUSED);
+    if (std::find(rows.begin(), rows.end(), i) != rows.end()) state |= LVIS_SELECTED;
+    if (i == focused) state |= LVIS_FOCUSED;
+  }
 }
 
 bool UserSelectTab(HWND tab, int index, std::string *why) {

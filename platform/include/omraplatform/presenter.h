@@ -80,9 +80,14 @@ OMRAPLATFORM_API bool UserType(HWND control, const std::string &text, std::strin
 // Clicks a button: a check box toggles, a radio button is checked and the others of its group cleared;
 // sends BN_CLICKED.
 OMRAPLATFORM_API bool UserClick(HWND control, std::string *why = nullptr);
-// Clicks (or double-clicks) a list row: it becomes the selected and focused row and the list gets the
-// focus; sends NM_CLICK (NM_DBLCLK), reflected to the list's own object first.
-OMRAPLATFORM_API bool UserClickRow(HWND list, int row, bool double_click, std::string *why = nullptr);
+// Clicks a list row: it becomes the selected and focused row and the list gets the focus; sends
+// NM_CLICK, reflected to the list's own object first.
+OMRAPLATFORM_API bool UserClickRow(HWND list, int row, std::string *why = nullptr);
+// The second click of a double click on a row (the first is UserClickRow): sends NM_DBLCLK.
+OMRAPLATFORM_API bool UserDoubleClickRow(HWND list, int row, std::string *why = nullptr);
+// The user changed the selection or the focused row of a list without clicking (keyboard): the model
+// follows, without notifications. rows: the selected rows; focused: the focused row or -1.
+OMRAPLATFORM_API void UserMovesSelection(HWND list, const std::vector<int> &rows, int focused);
 // Picks a tab; sends TCN_SELCHANGE when the selection changed.
 OMRAPLATFORM_API bool UserSelectTab(HWND tab, int index, std::string *why = nullptr);
 OMRAPLATFORM_API bool UserPressKey(HWND dialog, Key key, std::string *why = nullptr);

@@ -169,8 +169,12 @@ void ScriptedPresenter::perform(HWND dialog, const Step &step) {
   switch (step.action) {
     case Action::Type: done = UserType(control, step.text, &why); break;
     case Action::Click: done = UserClick(control, &why); break;
-    case Action::ClickRow: done = UserClickRow(control, step.number, false, &why); break;
-    case Action::DoubleClickRow: done = UserClickRow(control, step.number, true, &why); break;
+    case Action::ClickRow: done = UserClickRow(control, step.number, &why); break;
+    case Action::DoubleClickRow:
+      // A double click is a click followed by a double click, as the list view reports it.
+      done = UserClickRow(control, step.number, &why) &&
+             (omra_dialog_of(control)->ended || UserDoubleClickRow(control, step.number, &why));
+      break;
     case Action::SelectTab: done = UserSelectTab(control, step.number, &why); break;
     case Action::Press: done = UserPressKey(dialog, static_cast<Key>(step.number), &why); break;
     case Action::Focus: done = UserFocus(control, &why); break;
