@@ -247,6 +247,18 @@ TRL_API int TRL_CDECL libsa_memcpy(void *destination, const void *source, int32_
 TRL_API int TRL_CDECL libsa_memcpy_fill(void *destination, const void *source, int32_t destination_length,
                                         int32_t source_length, int fill);
 
+/* ---------------------------------------------------------------------------------------------------
+ * Version compatibility. Decides whether a client version and a server version go together, by their
+ * rows in the compatibility table of mode 1 or 2. Version texts are compared over 10 bytes, letters
+ * without regard to case; a missing text counts as lower than every version.
+ * Results: 0 both versions fall on the same row; 1 the client level is above the server level, or the
+ * mode is unknown; 2 the client's row is below the server's, or the client version is below every row;
+ * 3 the server's row is below the client's, or the server version is below every row.
+ * For modes 1 and 2 *note receives a new empty text that the caller frees with memory_null_no_len.
+ */
+TRL_API int TRL_CDECL allver_validate_versions(char **client_version, int *client_level, char **server_version,
+                                               int *server_level, char **note, int mode);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
