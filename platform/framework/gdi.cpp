@@ -86,7 +86,7 @@ HBITMAP CreateDIBitmap(HDC, const BITMAPINFOHEADER *header, DWORD init, const vo
           size_t bit = static_cast<size_t>(x) * depth;
           unsigned index = (row[bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
           if (index < colours) {
-            const RGBQUAD &c = info->bmiColors[index];
+            const RGBQUAD &c = DIBColors(info)[index];
             pixel = (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue;
           }
         }
@@ -101,7 +101,7 @@ HPALETTE CreatePalette(const LOGPALETTE *palette) {
   if (!palette || palette->palNumEntries == 0) return nullptr;
   try {
     auto *p = new HPALETTE__;
-    p->entries.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
+    p->entries.assign(PaletteEntries(palette), PaletteEntries(palette) + palette->palNumEntries);
     return p;
   } catch (const std::bad_alloc &) {
     return nullptr;

@@ -6,6 +6,7 @@
 // palettes; it draws nothing itself.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "omraplatform/cstring.h"
@@ -15,7 +16,6 @@
 class CWnd;
 typedef struct HDC__ *HDC;
 
-#pragma pack(push, 2)
 struct BITMAPINFOHEADER {
   DWORD biSize;
   LONG biWidth;
@@ -29,7 +29,6 @@ struct BITMAPINFOHEADER {
   DWORD biClrUsed;
   DWORD biClrImportant;
 };
-#pragma pack(pop)
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "the header of a device-independent bitmap");
 
 struct RGBQUAD {
@@ -38,10 +37,14 @@ struct RGBQUAD {
   BYTE rgbRed;
   BYTE rgbReserved;
 };
+// The colour table runs on past the header for as many entries as it has: read it through DIBColors.
 struct BITMAPINFO {
   BITMAPINFOHEADER bmiHeader;
   RGBQUAD bmiColors[1];
 };
+inline const RGBQUAD *DIBColors(const BITMAPINFO *info) {
+  return reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const BYTE *>(info) + sizeof(BITMAPINFOHEADER));
+}
 typedef BITMAPINFO *LPBITMAPINFO;
 
 struct PALETTEENTRY {
@@ -50,11 +53,18 @@ struct PALETTEENTRY {
   BYTE peBlue;
   BYTE peFlags;
 };
+// The entries run on for palNumEntries: address them through PaletteEntries.
 struct LOGPALETTE {
   WORD palVersion;
   WORD palNumEntries;
   PALETTEENTRY palPalEntry[1];
 };
+inline PALETTEENTRY *PaletteEntries(LOGPALETTE *palette) {
+  return reinterpret_cast<PALETTEENTRY *>(reinterpret_cast<BYTE *>(palette) + offsetof(LOGPALETTE, palPalEntry));
+}
+inline const PALETTEENTRY *PaletteEntries(const LOGPALETTE *palette) {
+  return PaletteEntries(const_cast<LOGPALETTE *>(palette));
+}
 typedef LOGPALETTE *LPLOGPALETTE;
 
 struct BITMAP {

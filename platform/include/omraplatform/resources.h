@@ -60,7 +60,7 @@ struct StringResource {
 };
 
 // A device-independent bitmap: the 40-byte header, the colour table and the pixel bits, as in a .bmp
-// file without its 14-byte file header.
+// file without its 14-byte file header, aligned to 4 bytes.
 struct BitmapResource {
   UINT id;        // 0 when addressed by name only
   LPCTSTR name;   // null when addressed by number only
