@@ -22,6 +22,8 @@ void fill_common(const rpi_connect_info &info, rpi_login_record *login) {
   if (info.variables[0] != '\0') std::memcpy(login->variables, info.variables, sizeof login->variables);
 }
 
+}  // namespace
+
 // TRLRPI: each login field holds at most 49 characters and its terminator.
 void build_trlrpi_login(const rpi_connect_info &info, rpi_login_record *login) {
   std::memset(login, 0, sizeof *login);
@@ -49,6 +51,8 @@ void build_dbirpi_login(const rpi_connect_info &info, rpi_login_record *login) {
   fill_common(info, login);
 }
 
+namespace {
+
 int connect_group(const rpi_group *group, int protocol, void (*build)(const rpi_connect_info &, rpi_login_record *),
                   rpi_connect_info *info, int *instance, char **server_message) {
   char *own_message = nullptr;
@@ -65,7 +69,11 @@ int connect_group(const rpi_group *group, int protocol, void (*build)(const rpi_
   // The login record held the password in plain text; it does not outlive the call.
   explicit_bzero(&login, sizeof login);
   memory_null_no_len(&own_message);
-  if (result != 0) ipc_diskumbobulate(*instance);
+  if (result != 0) {
+    ipc_diskumbobulate(*instance);
+    // The slot is free again and may soon name another channel: its number is not handed out.
+    *instance = -1;
+  }
   return result;
 }
 
