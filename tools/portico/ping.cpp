@@ -1,5 +1,9 @@
 // portico ping: log in to a server, ping it and disconnect.
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli.h"

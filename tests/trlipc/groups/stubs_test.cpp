@@ -10,7 +10,6 @@
 
 #include "groups/groups.h"
 #include "pack/descriptors.h"
-#include "pack/version.h"
 #include "test_support.h"
 #include "transport/channel.h"
 #include "trlipc.h"
@@ -171,26 +170,27 @@ std::string call_and_check(const StubName &stub, int *instance) {
   }
 
   int result = invoke(stub.address, count, args.data());
-  // TRLRPI 23 answers with the result of its version check instead of the remote status.
-  if (stub.group == 2 && n == 23) {
-    EXPECT_EQ(result, validate_reply_versions(&slots[1].array, &slots[2].array));
-  } else {
-    EXPECT_EQ(result, n) << "the echo answers with the message number it received";
-  }
+  // A nonzero remote status is the result, also of trlrpi_validate_versions, which checks versions only
+  // after a successful call.
+  EXPECT_EQ(result, n) << "the echo answers with the message number it received";
 
   for (int i = 1; i < count; ++i) {
     const rpi_arg &arg = entry.args[i];
     Slot &slot = slots[static_cast<size_t>(i)];
     if (arg.direction == RPI_OUT) {
       if (arg.type == DYNA) {
-        ASSERT_EQ(dyna_count(&slot.array), 2) << "argument " << i;
-        EXPECT_EQ(std::string(static_cast<const char *>(dyna_get_data(&slot.array, 1))), line);
-        int32_t value = 0;
-        std::memcpy(&value, dyna_get_data(&slot.array, 2), sizeof value);
-        EXPECT_EQ(value, n * 1000 + i);
+        EXPECT_EQ(dyna_count(&slot.array), 2) << "argument " << i;
+        if (dyna_count(&slot.array) == 2) {
+          EXPECT_EQ(std::string(static_cast<const char *>(dyna_get_data(&slot.array, 1))), line);
+          int32_t value = 0;
+          std::memcpy(&value, dyna_get_data(&slot.array, 2), sizeof value);
+          EXPECT_EQ(value, n * 1000 + i);
+        }
       } else if (arg.type == STR) {
-        ASSERT_NE(slot.out_text, nullptr) << "argument " << i;
-        EXPECT_EQ(std::string(slot.out_text), line);
+        EXPECT_NE(slot.out_text, nullptr) << "argument " << i;
+        if (slot.out_text) {
+          EXPECT_EQ(std::string(slot.out_text), line);
+        }
       } else if (arg.type == SH) {
         EXPECT_EQ(slot.s, n * 100 + i) << "argument " << i;
       } else {
