@@ -77,7 +77,8 @@ int main(int argc, char **argv) {
   setenv("OMRA_USER_REGISTRY", (pattern + "/user-registry.db").c_str(), 1);
   setenv("OMRA_MACHINE_REGISTRY", (pattern + "/machine-registry.db").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (pattern + "/config").c_str(), 1);
-  setenv("ODBCINI", (pattern + "/odbc.ini").c_str(), 1);
+  // The user file apart from the system one ($ODBCSYSINI/odbc.ini), as on a real machine.
+  setenv("ODBCINI", (pattern + "/user-odbc.ini").c_str(), 1);
   setenv("ODBCSYSINI", pattern.c_str(), 1);
   setenv("ODBCINSTINI", "odbcinst.ini", 1);
   testing::UnitTest::GetInstance()->listeners().Append(new omra::test::FreshDirectory);

@@ -410,6 +410,25 @@ TRL_API const char *TRL_STDCALL trlrpi_get_last_error(int *instance, int *code);
 /* 72 */ TRL_API int TRL_STDCALL trlrpi_task_create_trigger(int *instance, const dyna_array *in, dyna_array *out);
 /* 73 */ TRL_API int TRL_STDCALL trlrpi_task_update_trigger(int *instance, const dyna_array *in, dyna_array *out);
 /* 74 */ TRL_API int TRL_STDCALL trlrpi_task_delete_trigger(int *instance, const dyna_array *in, dyna_array *out);
+ * Text fields.
+ */
+/* Copies source into a field of n bytes: at most n - 1 characters, the rest of the field zero-filled,
+ * byte n - 1 always zero. A null source only sets byte n - 1; a null destination or n <= 0 writes
+ * nothing. Returns destination. */
+TRL_API char *TRL_CDECL strx_cpy(char *destination, const char *source, int n);
+
+/* strx_edit options, applied in the order listed. "Blank" is a space or a horizontal tab. */
+#define STRX_QUOTE_AWARE 0x100     /* apply the other options only outside "..." and '...' parts */
+#define STRX_REMOVE_BLANKS 0x02    /* remove every blank */
+#define STRX_REMOVE_CONTROL 0x04   /* remove bytes 1-31, 127, 132-151, 155-159 */
+#define STRX_LEADING_BLANKS 0x08   /* remove leading blanks */
+#define STRX_SHORTEN_BLANKS 0x10   /* shorten each run of blanks to its last character */
+#define STRX_UPPER 0x20            /* a-z and bytes 224-253 lose bit 0x20 */
+#define STRX_BRACKETS 0x40         /* "[" becomes "(" and "]" becomes ")" */
+#define STRX_TRAILING_BLANKS 0x80  /* remove trailing blanks */
+#define STRX_LOWER 0x200           /* A-Z and bytes 192-221 gain bit 0x20 */
+/* Edits the terminated text in place by the options and returns it; null is returned unchanged. */
+TRL_API char *TRL_CDECL strx_edit(char *text, unsigned int options);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+// unixODBC's sqltypes.h makes BOOL a macro for int; either may come first.
+#ifndef BOOL
 typedef int BOOL;
+#endif
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
