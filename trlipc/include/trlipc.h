@@ -410,6 +410,8 @@ TRL_API const char *TRL_STDCALL trlrpi_get_last_error(int *instance, int *code);
 /* 72 */ TRL_API int TRL_STDCALL trlrpi_task_create_trigger(int *instance, const dyna_array *in, dyna_array *out);
 /* 73 */ TRL_API int TRL_STDCALL trlrpi_task_update_trigger(int *instance, const dyna_array *in, dyna_array *out);
 /* 74 */ TRL_API int TRL_STDCALL trlrpi_task_delete_trigger(int *instance, const dyna_array *in, dyna_array *out);
+
+/* ---------------------------------------------------------------------------------------------------
  * Text fields.
  */
 /* Copies source into a field of n bytes: at most n - 1 characters, the rest of the field zero-filled,
