@@ -207,22 +207,44 @@ typedef struct rpi_login_record {
   char variables[500];
 } rpi_login_record;
 
-/* Opens a channel to a server, logs in and follows the server's reconnect. *instance receives the
- * channel's instance value (-1 until there is one); *server_message the server's text, to be freed with
- * memory_null_no_len. */
+/* Opens a channel of RPI group `group` to a server and logs in with `login` (an rpi_login_record).
+ *  - host: host name or dotted address (socket); empty or beginning with $ for the pipe transport.
+ *  - service: "#<port>" or a services-database name (socket), or the server program's path (pipe). The
+ *    socket transport may upper-case a five-character service text in place.
+ *  - protocol: 0 socket (tcp), 2 pipe; anything else fails with 702.
+ *  - debug_level: 1 or more writes event, packet and socket dumps of this channel to the log; every
+ *    connect sets the process-wide dump level for all channels.
+ *  - descriptor_table: the group's rpi_group, registered under its own group number first.
+ *  - *instance: -1 until the channel is in the table, then its instance value.
+ *  - *server_message: null, or the server's text (also for a refused login), allocated by the library
+ *    and freed by the caller with memory_null_no_len.
+ * When the server names a port ("#<port>") the client moves there, sleeping 3 seconds before each of up
+ * to 47 attempts. Result: 0; the transport's own code when its connect failed (last error set, the slot
+ * stays in use until ipc_diskumbobulate); a login status of the server (1201 to 1206 and 701 pass
+ * through as they are); otherwise IPC_REPORTED. On every failure except the transport's the channel is
+ * already closed. */
 TRL_API int TRL_CDECL ipc_connect(const char *host, char *service, void *login, int group, int protocol,
                                   int debug_level, void *descriptor_table, int *instance, char **server_message);
-/* Closes a channel, with a stop message to the server when send_stop is nonzero. */
+/* Closes a channel in order: with send_stop nonzero a stop message is exchanged with the server first.
+ * 0, or an error result; when the stop exchange fails the channel stays open. */
 TRL_API int TRL_CDECL ipc_disconnect(int instance, int send_stop);
-/* Closes a channel abruptly. 703 or 704 when the instance names no open channel. */
+/* Closes a channel abruptly (no stop message, nothing reported). 0, 703 (no such slot), 704 (slot
+ * already free) or the transport's shutdown result; the slot is freed in every case but 703 and 704. */
 TRL_API int TRL_CDECL ipc_diskumbobulate(int instance);
 /* 1 when instance names a channel in use, else 0. */
 TRL_API int TRL_CDECL dbirpi_find_instance(int instance);
-/* Calls remote function message_number on the channel: the variable arguments are the function's
- * arguments in descriptor order, each an address. Returns the remote status, or an error result. */
+/* Calls remote function message_number of the channel's group. The variable arguments are the
+ * function's arguments in descriptor order, each an address: an in argument as the packing engine takes
+ * it, an out argument as the address of the caller's variable (out texts and arrays are allocated by the
+ * library; free them with memory_null_no_len, dynamic arrays with dyna_destroy). Out variables are
+ * written only from a completely received reply. Result: the remote function's return status; 720 or
+ * 721 when a packet header or body could not be received; otherwise IPC_REPORTED. */
 TRL_API int TRL_CDECL ipc_request(int instance, int message_number, ...);
-/* The last error. mode 0 reads it (code into *code, text as result); other modes set it (see the
- * manual). */
+/* The message layer's last error.
+ *  - mode 0: *code := the stored code; result the stored text (null before the first set).
+ *  - mode > 0: stores *code with its table text (700 to 723), or the empty text for any other code.
+ *  - mode < 0: stores *code with a copy of text (the empty text for null or "").
+ * A returned text stays valid until the next set; it belongs to the library. */
 TRL_API const char *TRL_CDECL ipc_getset_last_error(int mode, int *code, const char *text);
 
 /* ---------------------------------------------------------------------------------------------------

@@ -129,7 +129,11 @@ class Encoder {
   int basic(int32_t type, int32_t count, const unsigned char *data) {
     const int32_t size = pack_basic_size(type);
     int64_t n = pack_count_limit(count);
-    if (count < 0) {
+    if (count < 0 && size == 1 && data) {
+      // Byte types: the terminator is the first zero byte within the limit.
+      const void *zero = std::memchr(data, 0, static_cast<size_t>(n));
+      if (zero) n = static_cast<const unsigned char *>(zero) - data + 1;
+    } else if (count < 0) {
       const int64_t limit = n;
       for (n = 0; n < limit;) {
         const bool zero = !data || is_zero_element(type, data + n * size);
@@ -280,6 +284,20 @@ class Decoder {
   // Measures a run of a basic type at offset: its length in bytes and whether a terminator ended it.
   int measure(int32_t offset, int32_t type, int32_t count, int32_t *length, bool *found) const {
     const int64_t limit = pack_count_limit(count);
+    if (count < 0 && pack_basic_size(type) == 1 && offset >= 0 && offset <= packet_->length) {
+      // Byte types: the first zero byte within the limit and what arrived.
+      const int64_t room = packet_->length - offset;
+      const auto scan = static_cast<size_t>(limit < room ? limit : room);
+      const void *zero = scan > 0 ? std::memchr(packet_->data + offset, 0, scan) : nullptr;
+      *found = zero != nullptr;
+      if (zero) {
+        *length = static_cast<int32_t>(static_cast<const unsigned char *>(zero) - (packet_->data + offset) + 1);
+        return 0;
+      }
+      if (limit > room) return PACKERR_OUTSIDE;
+      *length = static_cast<int32_t>(limit);
+      return 0;
+    }
     const int32_t capped = limit > INT32_MAX ? INT32_MAX : static_cast<int32_t>(limit);
     if (buffer_measure(packet_, offset, pack_basic_size(type), capped, count < 0, length, found) != 0)
       return PACKERR_OUTSIDE;

@@ -46,10 +46,11 @@ struct ipc_channel {
 // below the table size, IPCERR_CHANNEL_CLOSED (704) when the slot is free. Not reported.
 int ipc_find_channel(int instance, ipc_channel **channel);
 
-// The transport table of a protocol (socket 0, pipe 2), or null. The pipe transport registers itself
-// here, so that the channel layer needs no knowledge of it.
+// The instance value of a record of the table, or -1.
+int ipc_channel_instance(const ipc_channel *channel);
+
+// The transport table of a protocol (socket 0, pipe 2), or null for any other.
 const TransportOps *ipc_transport_for(int protocol);
-void ipc_set_pipe_transport(const TransportOps *ops);
 
 // How long the reconnect sleeps before each attempt, in milliseconds (3000). Tests shorten it.
 void ipc_set_reconnect_delay_ms(int milliseconds);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "pack/pack.h"
 #include "transport/channel.h"
 #include "transport/errors.h"
 
@@ -204,7 +205,7 @@ void ipc_dump_packet(int dump, const ipc_channel *channel, const ipc_buffer *pac
   event_header(log, channel->connection_id);
   std::fputs(kPacketTitles[dump], log);
   std::fputs("Packet contents :\n\n", log);
-  (void)packet;  // PACKDUMP
+  pack_dump(packet, dump <= DUMP_REQUEST_IN, log);
   end_entry(log);
 }
 

@@ -570,3 +570,76 @@ TEST_F(PackTest, ArgumentsToArrayAndRelease) {
   EXPECT_EQ(async_flag, 0);
   for (void *slot : incoming) EXPECT_EQ(slot, nullptr);
 }
+
+// Every allocation of a build and of an extraction may fail: the call then fails, and whatever it had
+// made is either released or handed to the caller, never lost.
+TEST_F(PackTest, FailedAllocationsLoseNothing) {
+  int32_t instance = 1;
+  char ch = 'q';
+  unsigned char uch[3] = {1, 2, 3};
+  unsigned char *uch_address = uch;
+  int16_t sh = 1, el = 2, counted[] = {4, 5};
+  int16_t *counted_address = counted;
+  uint16_t ush = 2;
+  int32_t lw = 3;
+  uint32_t ulw = 4;
+  float fl = 1;
+  double db[] = {1, 0};
+  double *db_address = db;
+  const char *text = "text";
+  dyna_array *dyna = dyna_construct();
+  dyna_add_string(dyna, 3, "abc");
+  dyna_add_data(dyna, LW, &lw);
+  rpi_login_record login = sample_login();
+  void *values[] = {&instance, &ch, &uch_address, &sh, &ush, &lw, &ulw, &fl, &db_address,
+                    &text,     nullptr, &el, &counted_address, dyna, &login};
+  Buffer reply(buffer_new_empty());
+  ASSERT_EQ(packbld_reply(2, kFnEveryOut, 4, 0, reply.get(), values), 0);
+
+  bool succeeded = false;
+  for (int n = 1; n < 50 && !succeeded; ++n) {
+    Buffer out(buffer_new_empty());
+    FailingAllocator fail(n);
+    int result = packbld_reply(2, kFnEveryOut, 4, 0, out.get(), values);
+    succeeded = !FailingAllocator::fired();
+    EXPECT_EQ(result != 0, !succeeded) << n;
+    if (succeeded) {
+      EXPECT_EQ(bytes_of(out.get()), bytes_of(reply.get()));
+    }
+  }
+  EXPECT_TRUE(succeeded);
+
+  succeeded = false;
+  for (int n = 1; n < 50 && !succeeded; ++n) {
+    char got_ch;
+    unsigned char *got_uch = nullptr;
+    int16_t got_sh, got_el = 0, *got_counted = nullptr;
+    uint16_t got_ush;
+    int32_t got_lw, status = 0;
+    uint32_t got_ulw;
+    float got_fl;
+    double *got_db = nullptr;
+    char *got_text = nullptr;
+    dyna_array got_dyna{};
+    rpi_login_record got_login;
+    void *args[] = {nullptr, &got_ch, &got_uch, &got_sh, &got_ush, &got_lw, &got_ulw, &got_fl, &got_db,
+                    &got_text, nullptr, &got_el, &got_counted, &got_dyna, &got_login};
+    int result;
+    {
+      FailingAllocator fail(n);
+      result = packxtr_reply(reply.get(), &status, args);
+      succeeded = !FailingAllocator::fired();
+    }
+    EXPECT_EQ(result != 0, !succeeded) << n;
+    if (succeeded) {
+      EXPECT_EQ(dyna_count(&got_dyna), 2);
+    }
+    memory_null_no_len(&got_uch);
+    memory_null_no_len(&got_db);
+    memory_null_no_len(&got_text);
+    memory_null_no_len(&got_counted);
+    dyna_free(&got_dyna);
+  }
+  EXPECT_TRUE(succeeded);
+  dyna_destroy(&dyna);
+}

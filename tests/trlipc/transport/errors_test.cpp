@@ -6,27 +6,20 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <regex>
 #include <string>
 
 #include "pack/memory.h"
 #include "test_support.h"
+#include "log_helpers.h"
 #include "transport/log.h"
 
 namespace {
 
 using omra::test::read_file;
 
-std::string log_text() {
-  if (FILE *log = trl::ipc_log_stream()) std::fflush(log);
-  return read_file(trl::ipc_log_name());
-}
+using omra::test::mask_times;
 
-// The ctime lines of entries, which differ from run to run.
-std::string mask_times(const std::string &text) {
-  static const std::regex time(R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4})");
-  return std::regex_replace(text, time, "TIME");
-}
+std::string log_text() { return omra::test::ipc_log_text(); }
 
 class ErrorsTest : public testing::Test {
  protected:
