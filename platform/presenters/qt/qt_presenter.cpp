@@ -411,7 +411,9 @@ class QtPresenter : public omra::Presenter {
     view->hide();
     view->deleteLater();
     dialog->view = nullptr;
-    QApplication::processEvents();
+    // Let the window go from the screen now, but run no user input: the framework may be inside a
+    // handler of another dialog.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
   void Changed(HWND window, Change what) override {
@@ -421,7 +423,7 @@ class QtPresenter : public omra::Presenter {
 
   void Paint(HWND dialog) override {
     if (QtDialog *view = view_of(dialog)) {
-      QApplication::processEvents();
+      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
       view->repaint();
     }
   }
@@ -503,7 +505,7 @@ class QtPresenter : public omra::Presenter {
   bool Screenshot(HWND dialog, const char *png_path) override {
     QtDialog *view = view_of(dialog);
     if (!view) return false;
-    QApplication::processEvents();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QFileInfo info(QString::fromUtf8(png_path));
     QDir().mkpath(info.absolutePath());
     return view->grab().save(info.absoluteFilePath(), "PNG");
