@@ -207,7 +207,7 @@ bool Session::answer_login(ipc_buffer *request) {
   trl::tp_endpoint session_listener = -1;
   if (config_.scenario.name == "reconnect-text") {
     reconnect = config_.scenario.arg;
-  } else if (status == 0 && config_.reconnect) {
+  } else if (status == 0 && config_.reconnect && ops_.tp_reserve_port && ops_.tp_listen && ops_.tp_accept) {
     for (int i = 0; i < kReservedPortTries && session_listener < 0; ++i) {
       char text[16] = "#";
       uint16_t max_length = 0;
