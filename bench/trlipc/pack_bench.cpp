@@ -110,7 +110,7 @@ void BM_ExtractDynaReply(benchmark::State &state) {
   buffer_release(reply);
   dyna_destroy(&array);
 }
-BENCHMARK(BM_ExtractDynaReply)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Arg(20000);
+BENCHMARK(BM_ExtractDynaReply)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Arg(20000)->Arg(60000);
 
 void BM_LoginRecord(benchmark::State &state) {
   rpi_login_record login{};

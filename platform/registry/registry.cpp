@@ -248,9 +248,12 @@ LONG locate(const Key &base, const Path &names, bool create, Key *out, bool *cre
     if (create) {
       // The stored parents of the mount, so that walking down from the root finds it. A machine store
       // that may not be written does not stop a write to the system's ini files.
-      KeyId ignored;
+      KeyId parent;
       bool made;
-      store_of(base).create(kRootKey, Path(result.path.begin(), result.path.begin() + 2), &ignored, &made);
+      Path parents(result.path.begin(), result.path.begin() + 2);
+      if (store_of(base).find(kRootKey, parents, &parent) != ERROR_SUCCESS) {
+        store_of(base).create(kRootKey, parents, &parent, &made);
+      }
     }
     status = in_ini(mount->file, Path(result.path.begin() + 3, result.path.end()));
   } else if (create) {

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "group_handlers.h"
 #include "groups/groups.h"
 #include "options.h"
+#include "pipe_child.h"
 #include "pack/descriptors.h"
 #include "session.h"
 #include "transport/socket.h"
@@ -40,6 +42,7 @@ void reap_sessions() {
 }  // namespace
 
 int main(int argc, char **argv) {
+  if (zentrixd::is_pipe_child(argc, argv)) return zentrixd::serve_pipe_child(argv[2]);
   zentrixd::Config config;
   std::string error;
   if (!zentrixd::parse_options(argc, argv, &config, &error)) {
@@ -51,6 +54,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "zentrixd: the address must be a dotted IPv4 address: %s\n", config.address.c_str());
     return 2;
   }
+  zentrixd::set_echo_mode(config.scenario.name == "echo");
   trl::rpi_register_group(trl::trlrpi_group());
   trl::rpi_register_group(trl::dbirpi_group());
   trl::socket_set_server_address(address);

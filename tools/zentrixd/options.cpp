@@ -87,6 +87,14 @@ bool apply(const std::string &name, const std::string &value, Config *config, st
     }
     config->server_error_code = static_cast<int32_t>(number);
     config->server_error_text = value.substr(colon + 1);
+  } else if (name == "server-version") {
+    config->server_version = value;
+  } else if (name == "server-level") {
+    if (!to_int(value, -2147483647L, 2147483647L, &number)) {
+      *error = "bad server-level: " + value;
+      return false;
+    }
+    config->server_level = static_cast<int32_t>(number);
   } else if (name == "log") {
     config->log = true;
   } else if (name == "config") {
@@ -108,9 +116,11 @@ int Scenario::number(int fallback) const {
 const char *usage() {
   return "usage: zentrixd [--address A] [--port P] [--account service:user:password]... [--config FILE]\n"
          "                [--refused-status N] [--reconnect on|off] [--scenario NAME[=ARG]]\n"
-         "                [--server-error CODE:TEXT] [--log]\n"
+         "                [--server-error CODE:TEXT] [--server-version TEXT] [--server-level N] [--log]\n"
          "Port 0 (the default) picks a free port; the line \"zentrixd listening on ADDRESS:PORT\" on standard\n"
-         "output tells which. SIGTERM stops the server.\n";
+         "output tells which. SIGTERM stops the server.\n"
+         "Started as \"zentrixd WPIPE r/w\" it serves one client over the inherited pipes, configured by the\n"
+         "file that $ZENTRIXD_CONFIG names.\n";
 }
 
 bool parse_options(int argc, char **argv, Config *config, std::string *error) {

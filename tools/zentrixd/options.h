@@ -29,6 +29,8 @@ struct Account {
 //   request-first[=N]       a request of message N (default 200) to the client before the reply
 //   reply-size=N            function 27 replies with a message of N bytes in total
 //   delay=MS                every reply waits MS milliseconds
+//   echo                    every function answers with status = its message number and echoes its in
+//                           arguments (see group_handlers.h)
 struct Scenario {
   std::string name;
   std::string arg;
@@ -46,6 +48,8 @@ struct Config {
   bool log = false;               // one line per packet on standard error
   int32_t server_error_code = 0;  // what function 27 returns
   std::string server_error_text = "No server error.";
+  std::string server_version = "5.3-AA    ";  // what function 23 of TRLRPI answers
+  int32_t server_level = 1;
 };
 
 // Parses the command line (and the files of --config, whose lines are options without the leading

@@ -20,4 +20,8 @@ const rpi_group *trlrpi_group();
 int TRL_STDCALL dbirpi_function_34(int *instance, dyna_array *a2, dyna_array *a3, dyna_array *a4,
                                    const uint32_t *a5, dyna_array *a6, dyna_array *a7);
 
+// The login records that trlrpi_connect and dbirpi_connect send for a connect request.
+void build_trlrpi_login(const rpi_connect_info &info, rpi_login_record *login);
+void build_dbirpi_login(const rpi_connect_info &info, rpi_login_record *login);
+
 }  // namespace trl

@@ -3,5 +3,4 @@
 
 #include "trlipc.h"
 
-// Until the stubs are part of the library the entries carry no function.
-#define TRL_STUB(name) nullptr
+#define TRL_STUB(name) reinterpret_cast<rpi_proc>(&name)

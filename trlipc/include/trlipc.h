@@ -282,6 +282,158 @@ TRL_API int TRL_CDECL allver_validate_versions(char **client_version, int *clien
                                                int *server_level, char **note, int mode);
 
 /* ---------------------------------------------------------------------------------------------------
+ * Remote procedures of the groups DBIRPI (3) and TRLRPI (2). Every stub sends its function's message
+ * number with its arguments on the channel whose instance value *instance holds, waits for the reply
+ * and returns the remote function's status (0 for success), or an error result of the exchange
+ * (IPC_REPORTED, or 720/721 when a packet could not be received). Every argument is an address:
+ *  - an in scalar: the address of the value; an in text: the address of the variable holding the text;
+ *  - an in fixed array: the address of the variable holding the array;
+ *  - a dynamic array in: the array; out: an empty array (dyna_construct, or emptied by dyna_free) that
+ *    the reply fills;
+ *  - an out scalar: the variable that receives it; an out text: a char * variable that is null on entry
+ *    and receives a new text, freed by the caller with memory_null_no_len.
+ * A stub is meant for channels of its own group: the channel's group decides how the message number
+ * and the arguments are read. Names of two groups that share a number and an argument count are one
+ * function under two names.
+ */
+
+/* Opens a channel of group 2 (trlrpi_connect) or 3 (dbirpi_connect) to the server that info names and
+ * logs in; trlrpi_connect takes the pipe transport when info->protocol_selector is 3, the socket
+ * transport otherwise; dbirpi_connect always the socket transport. *instance receives the instance
+ * value (-1 on failure); *server_message the server's text (may stay null), freed by the caller with
+ * memory_null_no_len. A failed connect leaves no channel open. */
+TRL_API int TRL_STDCALL trlrpi_connect(rpi_connect_info *info, int *instance, char **server_message);
+TRL_API int TRL_STDCALL dbirpi_connect(rpi_connect_info *info, int *instance, char **server_message);
+/* Closes the channel with a stop message to the server. When that fails *instance becomes -1. One
+ * function under both names. */
+TRL_API int TRL_STDCALL trlrpi_disconnect(int *instance);
+TRL_API int TRL_STDCALL dbirpi_disconnect(int *instance);
+/* The last error of the library: its code into *code and its text as the result (null before the first
+ * error). The instance is not used. The text stays the library's, valid until the next error. */
+TRL_API const char *TRL_STDCALL trlrpi_get_last_error(int *instance, int *code);
+
+/* DBIRPI (group 3). */
+/* 20 */ TRL_API int TRL_STDCALL dbirpi_begin(int *instance, const uint32_t *a2, const uint32_t *a3);
+/* 21 */ TRL_API int TRL_STDCALL dbirpi_end(int *instance, const uint32_t *a2);
+/* 22 */ TRL_API int TRL_STDCALL dbirpi_lookup_by_name(int *instance, const char *const *name, const int16_t *a3,
+                                                       int16_t *result);
+/* 23 */ TRL_API int TRL_STDCALL dbirpi_get_rd(int *instance, const char *const *name, dyna_array *out);
+/* 24 */ TRL_API int TRL_STDCALL dbirpi_get_header_rd(int *instance, const char *const *name, dyna_array *out);
+/* 25 */ TRL_API int TRL_STDCALL dbirpi_get_field_rd(int *instance, const char *const *name, dyna_array *out);
+/* 26 */ TRL_API int TRL_STDCALL dbirpi_lookup_group(int *instance, const char *const *name);
+/* 27 */ TRL_API int TRL_STDCALL dbirpi_name_check(int *instance, const char *const *name);
+/* 28 */ TRL_API int TRL_STDCALL dbirpi_num_fields(int *instance, const char *const *name, const uint32_t *a3);
+/* 29 */ TRL_API int TRL_STDCALL dbirpi_read_dictionary(int *instance, const int16_t *a2, const char *const *name,
+                                                        const int16_t *a4, dyna_array *out);
+/* 30 */ TRL_API int TRL_STDCALL dbirpi_remove_ddf(int *instance, const char *const *name, const int16_t *a3);
+/* 31 */ TRL_API int TRL_STDCALL dbirpi_save_record(int *instance, const dyna_array *a2, const dyna_array *a3,
+                                                    const dyna_array *a4, const uint32_t *a5);
+/* 32 */ TRL_API int TRL_STDCALL dbirpi_list_groups(int *instance, dyna_array *out);
+/* 33 */ TRL_API int TRL_STDCALL dbirpi_generate_document(int *instance, const char *const *name, const int16_t *a3,
+                                                          dyna_array *out);
+/* 35 */ TRL_API int TRL_STDCALL dbirpi_describe_view_links(int *instance, const char *const *name, dyna_array *out);
+/* 36 */ TRL_API int TRL_STDCALL dbirpi_save_group(int *instance, const dyna_array *group, const int16_t *a3);
+/* 37 */ TRL_API int TRL_STDCALL dbirpi_delete_group(int *instance, const int16_t *number);
+/* 38 */ TRL_API int TRL_STDCALL dbirpi_read_control(int *instance, dyna_array *out);
+/* 39 */ TRL_API int TRL_STDCALL dbirpi_save_control(int *instance, const dyna_array *control);
+/* 40 */ TRL_API int TRL_STDCALL dbirpi_list_users(int *instance, const char *const *name, dyna_array *out);
+/* 41 */ TRL_API int TRL_STDCALL dbirpi_read_user_groups(int *instance, const char *const *user, dyna_array *out);
+/* 42 */ TRL_API int TRL_STDCALL dbirpi_get_group_by_number(int *instance, const int16_t *number, char **name);
+/* 43 */ TRL_API int TRL_STDCALL dbirpi_save_user(int *instance, const dyna_array *user, const uint32_t *a3);
+/* 44 */ TRL_API int TRL_STDCALL dbirpi_delete_user(int *instance, const char *const *user);
+/* 45 */ TRL_API int TRL_STDCALL dbirpi_write_header_rd(int *instance, const dyna_array *header, const int16_t *a3);
+/* 46 */ TRL_API int TRL_STDCALL dbirpi_save_view(int *instance, const uint32_t *a2, const dyna_array *a3,
+                                                  const dyna_array *a4, const dyna_array *a5);
+/* 47 */ TRL_API int TRL_STDCALL dbirpi_dmsutl(int *instance, const dyna_array *in, dyna_array *out);
+/* 48 */ TRL_API int TRL_STDCALL dbirpi_get_server_error(int *instance, int32_t *code, char **text);
+/* 49 */ TRL_API int TRL_STDCALL dbirpi_load_group(int *instance, const int16_t *a2, const char *const *name,
+                                                   dyna_array *out);
+/* 50 */ TRL_API int TRL_STDCALL dbirpi_get_network_set_name(int *instance, const char *const *a2,
+                                                             const char *const *a3, dyna_array *out);
+/* 51 */ TRL_API int TRL_STDCALL dbirpi_set_env_vars(int *instance, const dyna_array *variables);
+/* 52 */ TRL_API int TRL_STDCALL dbirpi_get_current_user(int *instance, char **user);
+/* 53 */ TRL_API int TRL_STDCALL dbirpi_validate_link(int *instance, const dyna_array *link);
+/* 54 */ TRL_API int TRL_STDCALL dbirpi_list_modules(int *instance, dyna_array *out);
+/* 55 */ TRL_API int TRL_STDCALL dbirpi_save_modules(int *instance, const dyna_array *modules);
+/* 56 */ TRL_API int TRL_STDCALL dbirpi_check_file_exists(int *instance, const char *const *name, int16_t *exists);
+/* a4 and a5 hold exactly 33 values each. */
+/* 57 */ TRL_API int TRL_STDCALL dbirpi_create_file(int *instance, const char *const *name, const int16_t *a3,
+                                                    int16_t *const *a4, int16_t *const *a5, const int16_t *a6);
+
+/* TRLRPI (group 2). */
+/* Starts the server's engine with the debug and SelTest levels. */
+/* 20 */ TRL_API int TRL_STDCALL trlrpi_init_engine(int *instance, const int32_t *debug_level,
+                                                    const int32_t *seltest_level);
+/* 21 */ TRL_API int TRL_STDCALL trlrpi_stop_engine(int *instance);
+/* 22 */ TRL_API int TRL_STDCALL trlrpi_ping(int *instance);
+/* Asks the server for its version and checks it against the client's: versions_in holds the client's
+ * version text as element 1 and its level (LW) as element 2, versions_out receives the server's in the
+ * same form. Returns the exchange's error result, or allver_validate_versions' result in mode 2 (a
+ * client text of three characters such as "2.1" counts as "2.1.0"). An array without a text as element
+ * 1 and a 32-bit level as element 2 counts as a version below every row: 2 for the client's, 3 for the
+ * server's. */
+/* 23 */ TRL_API int TRL_STDCALL trlrpi_validate_versions(int *instance, const dyna_array *versions_in,
+                                                          dyna_array *versions_out);
+/* 24 */ TRL_API int TRL_STDCALL trlrpi_get_user_info(int *instance, dyna_array *out1, dyna_array *out2);
+/* 25 */ TRL_API int TRL_STDCALL trlrpi_get_enable_dbms(int *instance, dyna_array *out);
+/* 26 */ TRL_API int TRL_STDCALL trlrpi_get_access_types(int *instance, dyna_array *out);
+/* The server's last error: its code and a new text. */
+/* 27 */ TRL_API int TRL_STDCALL trlrpi_get_server_error(int *instance, int32_t *code, char **text);
+/* 28 */ TRL_API int TRL_STDCALL trlrpi_get_ddf_list(int *instance, const char *const *name, dyna_array *out);
+/* 29 */ TRL_API int TRL_STDCALL trlrpi_get_ddf_attr(int *instance, const dyna_array *in, dyna_array *out);
+/* 30 */ TRL_API int TRL_STDCALL trlrpi_autold(int *instance, const dyna_array *in);
+/* 31 */ TRL_API int TRL_STDCALL trlrpi_save_auto_ddf(int *instance, const dyna_array *a2, const dyna_array *a3);
+/* 32 */ TRL_API int TRL_STDCALL trlrpi_get_rdf_list(int *instance, const char *const *a2, const char *const *a3,
+                                                     dyna_array *out);
+/* 33 */ TRL_API int TRL_STDCALL trlrpi_get_rdf_attr(int *instance, const char *const *name, dyna_array *out);
+/* 34 */ TRL_API int TRL_STDCALL trlrpi_get_rdf(int *instance, const char *const *name, dyna_array *out);
+/* 35 */ TRL_API int TRL_STDCALL trlrpi_put_rdf(int *instance, const char *const *a2, const char *const *a3,
+                                                const dyna_array *a4, const dyna_array *a5);
+/* 36 */ TRL_API int TRL_STDCALL trlrpi_delete_rdf(int *instance, const char *const *name);
+/* 37 */ TRL_API int TRL_STDCALL trlrpi_get_flds(int *instance, const dyna_array *in, dyna_array *out);
+/* 38 */ TRL_API int TRL_STDCALL trlrpi_check_rse(int *instance, const dyna_array *a2, const dyna_array *a3,
+                                                  char **text);
+/* 39 */ TRL_API int TRL_STDCALL trlrpi_selbgn(int *instance, const dyna_array *a2, const dyna_array *a3,
+                                               dyna_array *out, int16_t *a5, const int16_t *a6);
+/* 40 */ TRL_API int TRL_STDCALL trlrpi_selnxt(int *instance, const uint32_t *a2, dyna_array *out);
+/* 41 */ TRL_API int TRL_STDCALL trlrpi_selend(int *instance, const uint32_t *a2);
+/* Function 42: one 32-bit value out. */
+/* 42 */ TRL_API int TRL_STDCALL trlrpi_get_status(int *instance, int32_t *status);
+/* 43 */ TRL_API int TRL_STDCALL trlrpi_set_options(int *instance, const dyna_array *options);
+/* 44 */ TRL_API int TRL_STDCALL trlrpi_set_env_vars(int *instance, const dyna_array *variables);
+/* 45 to 74: a dynamic array in and one out. */
+/* 45 */ TRL_API int TRL_STDCALL trlrpi_obj_access(int *instance, const dyna_array *in, dyna_array *out);
+/* 46 */ TRL_API int TRL_STDCALL trlrpi_obj_get_list(int *instance, const dyna_array *in, dyna_array *out);
+/* 47 */ TRL_API int TRL_STDCALL trlrpi_obj_new(int *instance, const dyna_array *in, dyna_array *out);
+/* 48 */ TRL_API int TRL_STDCALL trlrpi_obj_open(int *instance, const dyna_array *in, dyna_array *out);
+/* 49 */ TRL_API int TRL_STDCALL trlrpi_obj_save(int *instance, const dyna_array *in, dyna_array *out);
+/* 50 */ TRL_API int TRL_STDCALL trlrpi_obj_delete(int *instance, const dyna_array *in, dyna_array *out);
+/* 51 */ TRL_API int TRL_STDCALL trlrpi_obj_get_input_list(int *instance, const dyna_array *in, dyna_array *out);
+/* 52 */ TRL_API int TRL_STDCALL trlrpi_obj_compile(int *instance, const dyna_array *in, dyna_array *out);
+/* 53 */ TRL_API int TRL_STDCALL trlrpi_obj_generate(int *instance, const dyna_array *in, dyna_array *out);
+/* 54 */ TRL_API int TRL_STDCALL trlrpi_obj_get_flds(int *instance, const dyna_array *in, dyna_array *out);
+/* 55 */ TRL_API int TRL_STDCALL trlrpi_obj_get_output_param(int *instance, const dyna_array *in, dyna_array *out);
+/* 56 */ TRL_API int TRL_STDCALL trlrpi_obj_submit_batch(int *instance, const dyna_array *in, dyna_array *out);
+/* 57 */ TRL_API int TRL_STDCALL trlrpi_obj_job_scheduler(int *instance, const dyna_array *in, dyna_array *out);
+/* 58 */ TRL_API int TRL_STDCALL trlrpi_obj_execute_command(int *instance, const dyna_array *in, dyna_array *out);
+/* 59 */ TRL_API int TRL_STDCALL trlrpi_task_get_tasks_by_user(int *instance, const dyna_array *in, dyna_array *out);
+/* 60 */ TRL_API int TRL_STDCALL trlrpi_task_get_tasks_by_level(int *instance, const dyna_array *in, dyna_array *out);
+/* 61 */ TRL_API int TRL_STDCALL trlrpi_task_get_task_by_name(int *instance, const dyna_array *in, dyna_array *out);
+/* 62 */ TRL_API int TRL_STDCALL trlrpi_task_create_name(int *instance, const dyna_array *in, dyna_array *out);
+/* 63 */ TRL_API int TRL_STDCALL trlrpi_task_create_task(int *instance, const dyna_array *in, dyna_array *out);
+/* 64 */ TRL_API int TRL_STDCALL trlrpi_task_update_task(int *instance, const dyna_array *in, dyna_array *out);
+/* 65 */ TRL_API int TRL_STDCALL trlrpi_task_update_account(int *instance, const dyna_array *in, dyna_array *out);
+/* 66 */ TRL_API int TRL_STDCALL trlrpi_task_delete_task(int *instance, const dyna_array *in, dyna_array *out);
+/* 67 */ TRL_API int TRL_STDCALL trlrpi_task_get_item_data(int *instance, const dyna_array *in, dyna_array *out);
+/* 68 */ TRL_API int TRL_STDCALL trlrpi_task_set_item_data(int *instance, const dyna_array *in, dyna_array *out);
+/* 69 */ TRL_API int TRL_STDCALL trlrpi_task_get_param_file(int *instance, const dyna_array *in, dyna_array *out);
+/* 70 */ TRL_API int TRL_STDCALL trlrpi_task_set_param_file(int *instance, const dyna_array *in, dyna_array *out);
+/* 71 */ TRL_API int TRL_STDCALL trlrpi_task_get_triggers(int *instance, const dyna_array *in, dyna_array *out);
+/* 72 */ TRL_API int TRL_STDCALL trlrpi_task_create_trigger(int *instance, const dyna_array *in, dyna_array *out);
+/* 73 */ TRL_API int TRL_STDCALL trlrpi_task_update_trigger(int *instance, const dyna_array *in, dyna_array *out);
+/* 74 */ TRL_API int TRL_STDCALL trlrpi_task_delete_trigger(int *instance, const dyna_array *in, dyna_array *out);
+
+/* ---------------------------------------------------------------------------------------------------
  * Text fields.
  */
 /* Copies source into a field of n bytes: at most n - 1 characters, the rest of the field zero-filled,

@@ -134,6 +134,14 @@ TEST_F(PackTest, EncodingsOfEachTypeAndCount) {
   EXPECT_EQ(hex(packed(LW, 0, nullptr)), "00 00 00 00");
 }
 
+TEST_F(PackTest, PackValueAppendsAndGrowsToExactlyTheNewLength) {
+  Buffer buffer = packet_of("ab");
+  int32_t lw = 0x01020304;
+  ASSERT_EQ(pack_value(2, LW, 0, &lw, buffer.get()), 0);
+  EXPECT_EQ(hex(bytes_of(buffer.get())), "61 62 01 02 03 04");
+  EXPECT_EQ(buffer->capacity, 6);
+}
+
 TEST_F(PackTest, DynaEncoding) {
   dyna_array *array = dyna_construct();
   ASSERT_EQ(dyna_add_string(array, 2, "ab"), 0);
