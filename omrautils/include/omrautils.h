@@ -8,3 +8,6 @@
 #include "omrautils/reg_utils.h"
 #include "omrautils/string_utils.h"
 // User-interface helpers (status box, support dialog, bitmap loader).
+#include "omrautils/dibitmap.h"
+#include "omrautils/status_box.h"
+#include "omrautils/support_dlg.h"
