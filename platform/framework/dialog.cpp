@@ -114,7 +114,9 @@ INT_PTR CDialog::DoModal() {
                                          : AfxFindDialogTemplate(m_nIDTemplate) != nullptr;
   if (!create_window(true, m_pParentWnd)) return has_template ? IDCANCEL : -1;
   HWND w = m_hWnd;
-  if (OnInitDialog() && !w->ended && !w->focus) {
+  // TRUE from OnInitDialog asks for the focus on the first control, as in Win32, even when the handler
+  // moved it; a handler that sets the focus itself returns FALSE.
+  if (OnInitDialog() && !w->ended) {
     for (auto &child : w->children) {
       if (takes_focus(*child)) {
         omra::detail::set_focus(w, child.get());
@@ -145,7 +147,7 @@ BOOL CDialog::Create(LPCTSTR template_name, CWnd *parent) {
   m_pParentWnd = parent;
   if (!create_window(false, parent)) return FALSE;
   HWND w = m_hWnd;
-  if (OnInitDialog() && !w->focus) {
+  if (OnInitDialog()) {
     for (auto &child : w->children) {
       if (takes_focus(*child)) {
         omra::detail::set_focus(w, child.get());

@@ -127,6 +127,8 @@ BOOL AfxLoadString(UINT id, CString &text) {
   return TRUE;
 }
 
+BOOL CString::LoadString(UINT id) { return AfxLoadString(id, *this); }
+
 UINT AfxLoadString(UINT id, LPTSTR buffer, UINT max) {
   if (!buffer || max == 0) return 0;
   buffer[0] = '\0';

@@ -105,11 +105,12 @@ Presenter *choose() {
     return new HeadlessPresenter(std::string("the Qt presenter could not be loaded: ") +
                                  (error ? error : path.c_str()));
   }
-  using Factory = Presenter *(*)();
+  using Factory = Presenter *(*)(const char **why);
   auto factory = reinterpret_cast<Factory>(dlsym(handle, "omra_create_qt_presenter"));
-  Presenter *qt = factory ? factory() : nullptr;
+  const char *why = nullptr;
+  Presenter *qt = factory ? factory(&why) : nullptr;
   if (!qt) {
-    return new HeadlessPresenter("the Qt presenter " + path + " did not start");
+    return new HeadlessPresenter(why ? why : "the Qt presenter " + path + " did not start");
   }
   // The plugin stays loaded for the life of the process: Qt cannot be unloaded safely.
   g_qt_loaded = true;

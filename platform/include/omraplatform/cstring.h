@@ -79,6 +79,10 @@ class OMRAPLATFORM_API CString {
   int Insert(int index, LPCTSTR text);
   int Delete(int index, int count = 1);
 
+  // The string id of the current module's string table (see resources.h); FALSE, leaving the text as it
+  // was, when there is none.
+  BOOL LoadString(UINT id);
+
   void Format(LPCTSTR format, ...) __attribute__((format(printf, 2, 3)));
   void FormatV(LPCTSTR format, va_list args);
   void AppendFormat(LPCTSTR format, ...) __attribute__((format(printf, 2, 3)));

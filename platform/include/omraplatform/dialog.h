@@ -62,7 +62,9 @@ class OMRAPLATFORM_API CDialog : public CWnd {
   BOOL Create(UINT template_id, CWnd *parent = nullptr);
   BOOL Create(LPCTSTR template_name, CWnd *parent = nullptr);
 
-  virtual BOOL OnInitDialog();  // transfers data to the controls; TRUE: focus to the first control
+  // Transfers data to the controls. TRUE: the focus goes to the first control that takes it (even when
+  // the handler moved it); return FALSE after setting the focus yourself.
+  virtual BOOL OnInitDialog();
   virtual void OnOK();          // UpdateData(TRUE), then EndDialog(IDOK) when valid
   virtual void OnCancel();      // EndDialog(IDCANCEL)
   void EndDialog(int result);

@@ -66,7 +66,8 @@ struct OMRAPLATFORM_API DialogView {
 
 struct MessageBoxCall {
   std::string text, caption;
-  UINT type;
+  UINT type;               // MB_ buttons, icon and default button as the program asked
+  std::vector<int> buttons;  // the answers the box offered (IDOK, IDYES, ...), in order
   int answer;
 };
 struct HelpCall {

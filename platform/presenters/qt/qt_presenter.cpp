@@ -25,7 +25,11 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
+#include <dlfcn.h>
+
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "omraplatform/presenter.h"
@@ -407,7 +411,9 @@ class QtPresenter : public omra::Presenter {
     view->hide();
     view->deleteLater();
     dialog->view = nullptr;
-    QApplication::processEvents();
+    // Let the window go from the screen now, but run no user input: the framework may be inside a
+    // handler of another dialog.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 
   void Changed(HWND window, Change what) override {
@@ -417,7 +423,7 @@ class QtPresenter : public omra::Presenter {
 
   void Paint(HWND dialog) override {
     if (QtDialog *view = view_of(dialog)) {
-      QApplication::processEvents();
+      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
       view->repaint();
     }
   }
@@ -499,24 +505,59 @@ class QtPresenter : public omra::Presenter {
   bool Screenshot(HWND dialog, const char *png_path) override {
     QtDialog *view = view_of(dialog);
     if (!view) return false;
-    QApplication::processEvents();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QFileInfo info(QString::fromUtf8(png_path));
     QDir().mkpath(info.absolutePath());
     return view->grab().save(info.absoluteFilePath(), "PNG");
   }
 };
 
+// Whether an X server answers at $DISPLAY. Qt ends the process when its xcb platform cannot connect,
+// so the plugin asks first (through libxcb, which that platform needs anyway).
+bool x_server_answers() {
+  void *xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+  if (!xcb) return false;
+  using Connect = void *(*)(const char *, int *);
+  using HasError = int (*)(void *);
+  using Disconnect = void (*)(void *);
+  auto connect_fn = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
+  auto has_error = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
+  auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
+  bool ok = false;
+  if (connect_fn && has_error && disconnect) {
+    void *connection = connect_fn(nullptr, nullptr);
+    ok = connection && has_error(connection) == 0;
+    if (connection) disconnect(connection);
+  }
+  dlclose(xcb);
+  return ok;
+}
+
+// The platform Qt would pick: QT_QPA_PLATFORM, else Wayland when its display is set, else X.
+bool platform_reachable(const char **why) {
+  const char *platform = std::getenv("QT_QPA_PLATFORM");
+  const char *wayland = std::getenv("WAYLAND_DISPLAY");
+  bool xcb = platform && *platform ? std::strncmp(platform, "xcb", 3) == 0 : !(wayland && *wayland);
+  if (xcb && !x_server_answers()) {
+    *why = "the X display named by DISPLAY does not answer";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-// The plugin's entry point: makes the QApplication when the process has none. Null when the process
-// has a Qt application object that cannot show widgets.
-extern "C" __attribute__((visibility("default"))) omra::Presenter *omra_create_qt_presenter() {
+// The plugin's entry point: makes the QApplication when the process has none. Null, with the reason in
+// why, when no window can be shown.
+extern "C" __attribute__((visibility("default"))) omra::Presenter *omra_create_qt_presenter(const char **why) {
   if (!QCoreApplication::instance()) {
+    if (!platform_reachable(why)) return nullptr;
     static int argc = 1;
     static char name[] = "omra";
     static char *argv[] = {name, nullptr};
     new QApplication(argc, argv);
   } else if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+    *why = "the program's Qt application object cannot show widgets";
     return nullptr;
   }
   return new QtPresenter;

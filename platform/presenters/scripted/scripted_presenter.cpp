@@ -227,7 +227,7 @@ int ScriptedPresenter::MessageBox(HWND owner, const char *text, const char *capt
       fail(what + " has no button " + answer_name(wanted) + "; it takes its default button");
     }
   }
-  m_boxes.push_back({text, caption, type, answer});
+  m_boxes.push_back({text, caption, type, buttons, answer});
   return answer;
 }
 

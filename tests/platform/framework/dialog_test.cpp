@@ -327,6 +327,8 @@ TEST_F(DialogTest, MessageBoxAnswers) {
     ui.Answer(c.answer);
     EXPECT_EQ(AfxMessageBox("Question", c.type), c.answer);
   }
+  EXPECT_EQ(ui.MessageBoxes()[0].buttons, (std::vector<int>{IDOK}));
+  EXPECT_EQ(ui.MessageBoxes()[3].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
   // Win32 captions a box without one "Error"; CWnd and AfxMessageBox use the application's name.
   ui.Answer(IDOK);
   EXPECT_EQ(::MessageBox(nullptr, "Plain", nullptr, MB_OK), IDOK);
@@ -472,6 +474,29 @@ TEST_F(DialogTest, TextMeasurementWrapsAtBlanks) {
   EXPECT_EQ(one.right, 18);
   RECT lines{0, 0, 600, 0};
   EXPECT_EQ(dc.DrawText("a\nb\nc", &lines, DT_CALCRECT | DT_WORDBREAK), 3 * 13);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialogTest, FocusSetInInitDialogStaysOnlyWhenItReturnsFalse) {
+  struct Explicit : CTestDlg {
+    BOOL keep = FALSE;
+    BOOL OnInitDialog() override {
+      CTestDlg::OnInitDialog();
+      GotoDlgCtrl(GetDlgItem(kLevel));
+      return !keep;
+    }
+  };
+  Explicit returns_false;
+  returns_false.keep = TRUE;
+  ui.Inspect([](const omra::DialogView &v) { EXPECT_TRUE(v.Focused(kLevel)); }).Press(omra::Key::Escape);
+  EXPECT_EQ(returns_false.DoModal(), IDCANCEL);
+  Explicit returns_true;
+  ui.Inspect([](const omra::DialogView &v) { EXPECT_TRUE(v.Focused(kName)); }).Press(omra::Key::Escape);
+  EXPECT_EQ(returns_true.DoModal(), IDCANCEL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 0u);
 }
 
 }  // namespace

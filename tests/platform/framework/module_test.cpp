@@ -116,3 +116,16 @@ TEST_F(ModuleTest, MessageBoxCaptionIsTheCurrentApplicationName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModuleTest, CStringLoadsFromTheCurrentModule) {
+  CString text = "unchanged";
+  EXPECT_FALSE(text.LoadString(4711));
+  EXPECT_EQ(text, "unchanged");
+  AFX_MANAGE_STATE(&g_library);
+  EXPECT_TRUE(text.LoadString(101));
+  EXPECT_EQ(text, "library only");
+}
+
+}  // namespace

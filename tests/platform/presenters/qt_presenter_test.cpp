@@ -28,7 +28,28 @@ const DialogControl kControls[] = {
 };
 const DialogTemplate kDialogs[] = {
     {7000, nullptr, "Qt Presenter Test", 160, 66, WS_CAPTION | WS_POPUP, kControls, std::size(kControls)}};
-const ModuleResources kResources{kDialogs, 1, nullptr, 0, nullptr, 0};
+// Every kind of control, as the connection dialogs use them.
+const DialogControl kAllKinds[] = {
+    {201, ControlKind::Tab, "", 0, 7, 7, 246, 100},
+    {IDC_STATIC, ControlKind::Static, "&Connection Configurations:", SS_LEFT, 14, 26, 150, 8},
+    {202, ControlKind::ListView, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 14, 36, 232, 64},
+    {IDC_STATIC, ControlKind::GroupBox, "IPC Client Debug", BS_GROUPBOX, 7, 112, 120, 28},
+    {203, ControlKind::RadioButton, "Disable", BS_AUTORADIOBUTTON | WS_GROUP, 14, 124, 50, 10},
+    {204, ControlKind::RadioButton, "Enable", BS_AUTORADIOBUTTON, 70, 124, 50, 10},
+    {205, ControlKind::CheckBox, "Sc&heduler Server", BS_AUTOCHECKBOX | WS_GROUP, 135, 114, 110, 10},
+    {IDC_STATIC, ControlKind::Static, "&Password", SS_LEFT, 135, 130, 40, 8},
+    {206, ControlKind::Edit, "secret", ES_PASSWORD | ES_AUTOHSCROLL, 178, 128, 75, 12},
+    {207, ControlKind::Icon, "", SS_ICON, 7, 148, 21, 20},
+    {IDC_STATIC, ControlKind::Static,
+     "A connection configuration stores information on how to connect to the specified server.", SS_LEFT, 35,
+     146, 160, 24},
+    {IDOK, ControlKind::PushButton, "&Connect", BS_DEFPUSHBUTTON, 203, 152, 50, 14},
+};
+const DialogTemplate kDialogs2[] = {
+    {7000, nullptr, "Qt Presenter Test", 160, 66, WS_CAPTION | WS_POPUP, kControls, std::size(kControls)},
+    {7001, nullptr, "Every Control", 260, 172, WS_CAPTION | WS_POPUP, kAllKinds, std::size(kAllKinds)},
+};
+const ModuleResources kResources{kDialogs2, 2, nullptr, 0, nullptr, 0};
 
 class CQtTestDlg : public CDialog {
  public:
@@ -99,6 +120,28 @@ TEST(QtPresenterTest, TypingAndClickingThroughRealWidgets) {
   EXPECT_EQ(dlg.level, 42);
   EXPECT_EQ(dlg.answer, IDNO);
   EXPECT_TRUE(omra::QtPresenterLoaded());
+
+  // A modeless dialog with every kind of control, filled by the program, for the eye.
+  CDialog all;
+  ASSERT_TRUE(all.Create(7001));
+  auto *tabs = static_cast<CTabCtrl *>(all.GetDlgItem(201));
+  tabs->InsertItem(0, "System Connections");
+  tabs->InsertItem(1, "User Connections");
+  auto *list = static_cast<CListCtrl *>(all.GetDlgItem(202));
+  list->InsertColumn(0, "Connection Name", LVCFMT_LEFT, list->GetStringWidth("Connection Name") + 15);
+  list->InsertColumn(1, "Server Name", LVCFMT_LEFT, list->GetStringWidth("Server Name") + 15);
+  list->InsertColumn(2, "User Name", LVCFMT_LEFT, list->GetStringWidth("User Name") + 15);
+  for (const char *row : {"Accounts", "Payroll", "Warehouse"}) {
+    int i = list->InsertItem(list->GetItemCount(), row);
+    list->SetItemText(i, 1, "zentrix.example.com");
+    list->SetItemText(i, 2, "operator");
+  }
+  list->SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  all.CheckRadioButton(203, 204, 204);
+  all.CheckDlgButton(205, BST_CHECKED);
+  static_cast<CStatic *>(all.GetDlgItem(207))->SetIcon(::LoadIcon(nullptr, IDI_INFORMATION));
+  all.ShowWindow(SW_SHOW);
+  EXPECT_TRUE(omra::GetPresenter()->Screenshot(all.m_hWnd, OMRA_SCREENSHOT_DIR "/qt_every_control.png"));
 }
 
 }  // namespace
