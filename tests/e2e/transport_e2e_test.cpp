@@ -315,8 +315,11 @@ TEST_P(ServerFaults, EndTheCallWithTheirCode) {
   ASSERT_EQ(connect(server, &instance), 0);
   int32_t code = 0;
   char *text = nullptr;
-  int rc = f.message == kPing ? ipc_request(instance, kPing, &instance)
-                              : ipc_request(instance, kGetServerError, &instance, &code, &text);
+  std::string long_name(3000, 'n');
+  char *name = long_name.data();
+  int rc = f.message == kPing        ? ipc_request(instance, kPing, &instance)
+           : f.message == kDeleteRdf ? ipc_request(instance, kDeleteRdf, &instance, &name)
+                                     : ipc_request(instance, kGetServerError, &instance, &code, &text);
   EXPECT_EQ(rc, f.result);
   EXPECT_EQ(last_error(), f.last_error);
   EXPECT_EQ(text, nullptr);  // out arguments untouched
@@ -327,6 +330,8 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ServerFaults,
                          testing::Values(FaultCase{"bad-header-then-resend", kPing, IPC_REPORTED, 708},
                                          FaultCase{"out-of-sequence", kGetServerError, IPC_REPORTED, 709},
                                          FaultCase{"wrong-group", kPing, IPC_REPORTED, 710},
+                                         FaultCase{"garbage-headers", kPing, IPC_REPORTED, 706},
+                                         FaultCase{"wrong-ack", kDeleteRdf, IPC_REPORTED, 705},
                                          FaultCase{"close-in-header", kPing, 720, 720},
                                          FaultCase{"close-in-body", kGetServerError, 721, 721}),
                          [](const testing::TestParamInfo<FaultCase> &param) {

@@ -23,6 +23,8 @@ struct Account {
 //   resend-first            a resend request is sent first; the reply follows the client's resend
 //   bad-header-then-resend  a header of length 5 (unreadable), then a resend request of our own
 //   out-of-sequence         a reply of four parts whose second part is left out
+//   garbage-headers         six headers of length 5 instead of the reply
+//   wrong-ack               the first part of a long request is answered with a reply, not an OK
 //   wrong-group             the reply carries another group number
 //   request-first[=N]       a request of message N (default 200) to the client before the reply
 //   reply-size=N            function 27 replies with a message of N bytes in total

@@ -121,6 +121,15 @@ bool Session::receive_message(ipc_buffer *out) {
       parts[collected++] = packet.b;
       packet.b = nullptr;
       if (number > 0) {
+        if (config_.scenario.name == "wrong-ack" && !fault_done_) {
+          // A part answered with something other than an OK message.
+          fault_done_ = true;
+          Owned other(15);
+          void *none[Call::kMaxArgs] = {};
+          if (other.b && trl::packbld_reply(group_, message, counter_++, 0, other.b, none) == 0) send_packet(other.b);
+          drain();
+          break;
+        }
         if (!send_control(kOk)) break;
         continue;
       }
@@ -198,7 +207,7 @@ bool Session::answer_login(ipc_buffer *request) {
   trl::tp_endpoint session_listener = -1;
   if (config_.scenario.name == "reconnect-text") {
     reconnect = config_.scenario.arg;
-  } else if (status == 0 && config_.reconnect) {
+  } else if (status == 0 && config_.reconnect && ops_.tp_reserve_port && ops_.tp_listen && ops_.tp_accept) {
     for (int i = 0; i < kReservedPortTries && session_listener < 0; ++i) {
       char text[16] = "#";
       uint16_t max_length = 0;
@@ -266,6 +275,17 @@ bool Session::send_reply(ipc_buffer *reply, int message) {
     ipc_buffer bad{header, sizeof header, 0};
     ops_.tp_send(endpoint_, &bad);
     send_control(kResend);
+    drain();
+    return false;
+  }
+  if (s.name == "garbage-headers") {
+    // Six headers whose length describes no packet: the client asks for a resend five times.
+    unsigned char header[trl::kPacketHeaderSize];
+    std::memcpy(header, reply->data, sizeof header);
+    header[7] = header[8] = header[9] = 0;
+    header[10] = 5;
+    ipc_buffer bad{header, sizeof header, 0};
+    for (int i = 0; i < 6; ++i) ops_.tp_send(endpoint_, &bad);
     drain();
     return false;
   }

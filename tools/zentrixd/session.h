@@ -5,7 +5,8 @@
 // joining the parts), dispatches requests to the handler table, and sends replies split at the channel's
 // maximum packet length, waiting for the client's acknowledgment of each non-final part. The login is
 // answered here, with the reconnect to a per-session port when the configuration asks for it (socket
-// transport only). The configured scenario injects one fault into the first remote call.
+// transport only: over a transport without the server-side slots the session stays where it is). The
+// configured scenario injects one fault into the first remote call.
 #pragma once
 
 #include <cstdint>
