@@ -2,6 +2,7 @@
 // connection is served by a session in a child process of its own, as a real dispatcher does.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -42,6 +43,11 @@ void reap_sessions() {
 }  // namespace
 
 int main(int argc, char **argv) {
+  // Every long message is joined and unpacked in buffers of its own size that are released at once;
+  // without a trim threshold each of them would move the heap's end up and down again (a brk call and
+  // fresh zeroed pages per request).
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_TOP_PAD, 4 << 20);
   if (zentrixd::is_pipe_child(argc, argv)) return zentrixd::serve_pipe_child(argv[2]);
   zentrixd::Config config;
   std::string error;

@@ -137,6 +137,41 @@ TEST_F(SocketTest, ConnectSendReceiveAndShutdownWithoutLeaks) {
   EXPECT_FALSE(omra::test::file_exists(trl::ipc_log_name()));  // level 0 and no error: no file
 }
 
+TEST_F(SocketTest, BytesReadAheadAreDeliveredInOrderAndSensed) {
+  Listener listener;
+  std::string service = listener.service();
+  trl::tp_endpoint endpoint = -1;
+  uint16_t max_length = 0;
+  ASSERT_EQ(ops.tp_connect("127.0.0.1", service.data(), &endpoint, &max_length), 0);
+  int peer = accept(listener.fd, nullptr, nullptr);
+  ASSERT_EQ(send(peer, "headerbody", 10, 0), 10);
+  usleep(10000);
+  unsigned char head[6] = {}, body[4] = {};
+  ipc_buffer first{head, 6, 6}, second{body, 4, 4};
+  ASSERT_EQ(ops.tp_receive(endpoint, &first), 0);
+  int waiting = 0;
+  EXPECT_EQ(ops.tp_sense(endpoint, &waiting), 0);
+  EXPECT_EQ(waiting, 1);  // the rest is held by the transport, not by the socket
+  ASSERT_EQ(ops.tp_receive(endpoint, &second), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(head), 6) + std::string(reinterpret_cast<char *>(body), 4),
+            "headerbody");
+  // Nothing of this connection survives into the next one on the same descriptor number.
+  ASSERT_EQ(send(peer, "tail", 4, 0), 4);
+  usleep(10000);
+  unsigned char one = 0;
+  ipc_buffer byte{&one, 1, 1};
+  ASSERT_EQ(ops.tp_receive(endpoint, &byte), 0);
+  EXPECT_EQ(ops.tp_shutdown(endpoint), 0);
+  close(peer);
+  ASSERT_EQ(ops.tp_connect("127.0.0.1", service.data(), &endpoint, &max_length), 0);
+  peer = accept(listener.fd, nullptr, nullptr);
+  waiting = 0;
+  EXPECT_EQ(ops.tp_sense(endpoint, &waiting), 0);
+  EXPECT_EQ(waiting, 0);
+  EXPECT_EQ(ops.tp_shutdown(endpoint), 0);
+  close(peer);
+}
+
 TEST_F(SocketTest, PeerClosingMidReceiveIs619AndSenseSeesTheClose) {
   Listener listener;
   std::string service = listener.service();
