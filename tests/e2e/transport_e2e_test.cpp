@@ -20,6 +20,9 @@
 
 namespace {
 
+using omra::test::count;
+using omra::test::open_descriptors;
+
 using omra::test::read_file;
 using omra::test::ZentrixdProcess;
 
@@ -28,21 +31,6 @@ constexpr int kInitEngine = 20;
 constexpr int kGetServerError = 27;
 constexpr int kDeleteRdf = 36;
 constexpr char kPassword[] = "s3cr3t-pw";
-
-int count(const std::string &text, const std::string &what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
-int open_descriptors() {
-  int n = 0;
-  if (DIR *dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++n;
-    closedir(dir);
-  }
-  return n;
-}
 
 rpi_login_record login_record(const char *service, const char *user, const char *password) {
   rpi_login_record r{};

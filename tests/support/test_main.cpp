@@ -46,6 +46,18 @@ std::string read_file(const std::string &path) {
 
 bool file_exists(const std::string &path) { return fs::exists(path); }
 
+int count(const std::string &text, const std::string &what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+int open_descriptors() {
+  int n = 0;
+  for ([[maybe_unused]] const auto &entry : fs::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
 std::string capture_stdout(void (*fn)(void *), void *context) {
   std::fflush(stdout);
   std::string path = g_temp_dir + "/stdout.capture";

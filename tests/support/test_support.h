@@ -13,6 +13,10 @@ const std::string &temp_dir();
 std::string read_file(const std::string &path);
 // Whether a file exists.
 bool file_exists(const std::string &path);
+// How many times what occurs in text (overlapping occurrences counted).
+int count(const std::string &text, const std::string &what);
+// The number of descriptors this process has open, for leak checks around a connect.
+int open_descriptors();
 // Runs fn with standard output captured and returns what it printed.
 std::string capture_stdout(void (*fn)(void *), void *context);
 

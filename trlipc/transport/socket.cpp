@@ -75,9 +75,9 @@ bool is_inetd(const char *service) {
 }
 
 // The port of a service text in network order: "#<decimal>" or a services-database name. 0, or
-// SOCERR_SERVICE.
-int lookup_service(int socket, const char *service, uint16_t *port) {
-  socket_dump_event(SEV_SERVICE, socket, 0, service, kProtocolName);
+// SOCERR_SERVICE. Its event carries socket -1 on both sides, like every event before a socket is in play.
+int lookup_service(const char *service, uint16_t *port) {
+  socket_dump_event(SEV_SERVICE, -1, 0, service, kProtocolName);
   if (!service) return SOCERR_SERVICE;
   if (service[0] == '#') {
     *port = htons(static_cast<uint16_t>(decimal(service + 1)));
@@ -124,7 +124,7 @@ int tp_connect(const char *host, char *service, tp_endpoint *endpoint, uint16_t 
   socket_dump_event(SEV_HOST, -1, 0, host ? host : "");
   if (!parse_dotted_address(host ? host : "", &address) && !(host && resolve_host(host, &address))) {
     code = SOCERR_HOST;
-  } else if (lookup_service(-1, service, &port) != 0) {
+  } else if (lookup_service(service, &port) != 0) {
     code = SOCERR_SERVICE;
   } else {
     socket_dump_event(SEV_SOCKET, -1, 0);
@@ -290,7 +290,7 @@ int tp_listen(char *service, tp_endpoint *endpoint, uint16_t *max_packet_length)
   uint16_t port = 0;
   if (socket_tune(s, max_packet_length) != 0) {
     code = SOCERR_TUNE;
-  } else if (lookup_service(s, service, &port) != 0) {
+  } else if (lookup_service(service, &port) != 0) {
     code = SOCERR_SERVICE;
   } else {
     socket_dump_event(SEV_BIND, s, ntohs(port));

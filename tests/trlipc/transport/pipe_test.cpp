@@ -20,22 +20,10 @@ using omra::test::read_file;
 
 namespace {
 
+using omra::test::count;
+using omra::test::open_descriptors;
+
 const TransportOps &ops = pipe_transport();
-
-int open_descriptors() {
-  int n = 0;
-  if (DIR *dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++n;
-    closedir(dir);
-  }
-  return n;
-}
-
-int count(const std::string &text, const std::string &what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
 
 int last_pipe_error() {
   int code = 0;

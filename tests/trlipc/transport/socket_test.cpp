@@ -17,26 +17,14 @@
 
 namespace {
 
-using omra::test::read_file;
+using omra::test::count;
+using omra::test::open_descriptors;
 
-int open_descriptors() {
-  int n = 0;
-  if (DIR *dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++n;
-    closedir(dir);
-  }
-  return n;
-}
+using omra::test::read_file;
 
 std::string log_text() {
   if (FILE *log = trl::ipc_log_stream()) std::fflush(log);
   return read_file(trl::ipc_log_name());
-}
-
-int count(const std::string &text, const std::string &what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
 }
 
 // A plain listening socket on 127.0.0.1 with a port the system picked.
