@@ -59,6 +59,16 @@ class Statement {
 
 LONG step_status(int rc) { return rc == SQLITE_ROW || rc == SQLITE_DONE ? ERROR_SUCCESS : status_of(rc); }
 
+// Steps a "SELECT name, type, data" statement into *value; when there is no row, not_found.
+LONG read_value(Statement &s, StoredValue *value, LONG not_found) {
+  int rc = s.step();
+  if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? not_found : status_of(rc);
+  value->name = s.text(0);
+  value->type = static_cast<DWORD>(s.integer(1));
+  value->data = s.blob(2);
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 LONG status_of(int sqlite_result) {
@@ -355,14 +365,7 @@ LONG HiveStore::value_at(KeyId id, DWORD index, StoredValue *value) {
   if (!m_db) return ERROR_NO_MORE_ITEMS;
   Statement s(m_db, "SELECT name, type, data FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
   s.bind(1, id).bind(2, static_cast<int64_t>(index));
-  int rc = s.step();
-  if (rc == SQLITE_ROW) {
-    value->name = s.text(0);
-    value->type = static_cast<DWORD>(s.integer(1));
-    value->data = s.blob(2);
-    return ERROR_SUCCESS;
-  }
-  return rc == SQLITE_DONE ? ERROR_NO_MORE_ITEMS : status_of(rc);
+  return read_value(s, value, ERROR_NO_MORE_ITEMS);
 }
 
 LONG HiveStore::query(KeyId id, const std::string &name, StoredValue *value) {
@@ -371,14 +374,7 @@ LONG HiveStore::query(KeyId id, const std::string &name, StoredValue *value) {
   if (!m_db) return ERROR_FILE_NOT_FOUND;
   Statement s(m_db, "SELECT name, type, data FROM vals WHERE key = ? AND name = ?");
   s.bind(1, id).bind(2, name);
-  int rc = s.step();
-  if (rc == SQLITE_ROW) {
-    value->name = s.text(0);
-    value->type = static_cast<DWORD>(s.integer(1));
-    value->data = s.blob(2);
-    return ERROR_SUCCESS;
-  }
-  return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : status_of(rc);
+  return read_value(s, value, ERROR_FILE_NOT_FOUND);
 }
 
 LONG HiveStore::set(KeyId id, const std::string &name, DWORD type, const std::string &data) {
