@@ -384,6 +384,8 @@ class Decoder {
       element.type = type;
       if (pack_is_struct(type)) {
         if (count < 0) return PACKERR_STRUCT_COUNT;
+        // dyna_free releases an element's block only: a dynamic array inside it would leak.
+        if (pack_struct_holds_dyna(group_, type)) return PACKERR_DYNA_ELEMENT;
         // Counts read from the packet may claim more instances than bytes arrived.
         const int64_t min_wire = pack_min_wire_size(group_, type, count);
         if (min_wire < 0) return PACKERR_TYPE;

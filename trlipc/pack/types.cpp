@@ -77,6 +77,16 @@ int64_t pack_min_wire_size(const rpi_group *group, int32_t type, int32_t count, 
   return total > kSizeLimit ? kSizeLimit : total;
 }
 
+bool pack_struct_holds_dyna(const rpi_group *group, int32_t type, int depth) {
+  const rpi_struct *s = pack_find_struct(group, type);
+  if (!s || depth >= kMaxStructDepth || s->field_count < 0 || (s->field_count > 0 && !s->fields)) return true;
+  for (int32_t i = 0; i < s->field_count; ++i) {
+    const int32_t field = s->fields[i].type;
+    if (field == DYNA || (pack_is_struct(field) && pack_struct_holds_dyna(group, field, depth + 1))) return true;
+  }
+  return false;
+}
+
 int64_t pack_element_size(int group, int32_t type) { return pack_element_size_of(rpi_find_group(group), type); }
 int64_t pack_size(int group, int32_t type, int32_t count) { return pack_size_of(rpi_find_group(group), type, count); }
 

@@ -25,6 +25,9 @@ int64_t pack_size_of(const rpi_group *group, int32_t type, int32_t count, int de
 // The fewest bytes a value can occupy on the wire, used to refuse allocations for bytes that did not
 // arrive; -1 when invalid.
 int64_t pack_min_wire_size(const rpi_group *group, int32_t type, int32_t count, int depth = 0);
+// Whether a structure type holds a dynamic array in any of its fields, nested structures included (an
+// unknown or too deeply nested structure counts as holding one).
+bool pack_struct_holds_dyna(const rpi_group *group, int32_t type, int depth = 0);
 // The element limit of a count: 1 for 0, the count when positive, its absolute value when negative.
 inline int64_t pack_count_limit(int32_t count) {
   return count == 0 ? 1 : count > 0 ? count : -static_cast<int64_t>(count);

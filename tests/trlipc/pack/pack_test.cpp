@@ -526,6 +526,8 @@ TEST_F(PackTest, LyingCountsAllocateNothing) {
       {"element of type 0", unhex("00 01 00 00 00 00 00 01 00"), 802},
       {"element of type 999", unhex("00 01 03 e7 00 00 00 01 00"), 802},
       {"structure element, negative count", unhex("00 01 03 e8 ff ff ff fe"), 801},
+      // Its inner array could never be released with the outer one.
+      {"structure element holding a DYNA", unhex("00 01 03 e9 00 00 00 01 00 00 00 07 61 00 00 00"), 818},
   };
   static const rpi_arg kDynaOut[] = {{DYNA, 0, RPI_OUT}};
   static rpi_function functions[1] = {{1, kDynaOut, nullptr}};
