@@ -14,17 +14,8 @@ using namespace omra::test;
 
 namespace {
 
-class PackDumpTest : public IpcLogTest {
+class PackDumpTest : public TestGroupTest {
  protected:
-  void SetUp() override {
-    IpcLogTest::SetUp();
-    rpi_registry_reset();
-    rpi_register_group(&kTestGroup);
-  }
-  void TearDown() override {
-    rpi_registry_reset();
-    IpcLogTest::TearDown();
-  }
   static std::string dump(const ipc_buffer *packet, bool is_request) {
     char *text = nullptr;
     size_t size = 0;

@@ -17,17 +17,8 @@ using namespace omra::test;
 
 namespace {
 
-class PackTest : public IpcLogTest {
+class PackTest : public TestGroupTest {
  protected:
-  void SetUp() override {
-    IpcLogTest::SetUp();
-    rpi_registry_reset();
-    rpi_register_group(&kTestGroup);
-  }
-  void TearDown() override {
-    rpi_registry_reset();
-    IpcLogTest::TearDown();
-  }
 
   // The bytes pack_value appends for one argument; "" when it fails (status in *status).
   static std::string packed(int32_t type, int32_t count, const void *value, int *status = nullptr) {

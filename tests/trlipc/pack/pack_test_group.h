@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "log_fixture.h"
 #include "pack/buffer.h"
 #include "pack/descriptors.h"
 #include "trlipc.h"
@@ -109,5 +110,19 @@ inline std::string unhex(const std::string &text) {
   }
   return out;
 }
+
+// A test with its own log file and the test group as the only registered group.
+class TestGroupTest : public IpcLogTest {
+ protected:
+  void SetUp() override {
+    IpcLogTest::SetUp();
+    trl::rpi_registry_reset();
+    trl::rpi_register_group(&kTestGroup);
+  }
+  void TearDown() override {
+    trl::rpi_registry_reset();
+    IpcLogTest::TearDown();
+  }
+};
 
 }  // namespace omra::test

@@ -13,18 +13,7 @@ using namespace omra::test;
 
 namespace {
 
-class PacketTest : public IpcLogTest {
- protected:
-  void SetUp() override {
-    IpcLogTest::SetUp();
-    rpi_registry_reset();
-    rpi_register_group(&kTestGroup);
-  }
-  void TearDown() override {
-    rpi_registry_reset();
-    IpcLogTest::TearDown();
-  }
-};
+class PacketTest : public TestGroupTest {};
 
 struct Parts {
   ipc_buffer **list = nullptr;
